@@ -1,0 +1,7 @@
+#include "app/event_table.h"
+
+namespace tevrin {
+
+void FireEvent(Reader&, Control, Event) {}
+
+}  // namespace tevrin

@@ -1,0 +1,48 @@
+#pragma once
+
+// One HTTP or HTTPS request over an HttpService, with the body returned as GBK text.
+// Failures are numbered messages written into `statusText`; the result is then empty text.
+
+#include <functional>
+#include <optional>
+
+#include "text/text.h"
+#include "web/http_service.h"
+
+namespace tevrin {
+
+/// The twenty-one arguments, in their order. In-arguments are read only. Out-arguments are
+/// pointers: null means omitted; a given one is written only by the step named for it and
+/// otherwise keeps the caller's value.
+struct WebAccessArgs {
+  Text url;                                  // 1
+  int method = 0;                            // 2: 0 GET 1 POST 2 HEAD 3 PUT 4 OPTIONS 5 DELETE 6 TRACE 7 CONNECT
+  Text bodyText;                             // 3
+  Text* cookies = nullptr;                   // 4: in/out
+  Text* responseCookies = nullptr;           // 5: out, appended to
+  Text requestHeaders;                       // 6: lines separated by CR LF
+  Text* responseHeaders = nullptr;           // 7: out
+  bool disableRedirects = false;             // 8
+  Text userName;                             // 9
+  Text password;                             // 10
+  Text proxy;                                // 11: host:port
+  Text proxyUserName;                        // 12
+  Text proxyPassword;                        // 13
+  int timeoutSeconds = 0;                    // 14: 0 or less means 30
+  Text* redirectLocation = nullptr;          // 15: out
+  Text* statusText = nullptr;                // 16: out
+  Bytes* responseBytes = nullptr;            // 17: out
+  std::optional<bool> mergeCookies;          // 18: omitted means true
+  std::optional<bool> completeHeaders;       // 19: omitted means true
+  Bytes bodyBytes;                           // 20
+  std::optional<bool> normaliseHeaderNames;  // 21: omitted means true
+};
+
+/// How the calling thread's pending window events are processed at the routine's fixed points;
+/// an empty function means there is nothing to process.
+using ProcessEventsFn = std::function<void()>;
+
+Text WebAccess(HttpService& http, const WebAccessArgs& args,
+               const ProcessEventsFn& processEvents = {});
+
+}  // namespace tevrin
