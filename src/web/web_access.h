@@ -3,11 +3,11 @@
 // One HTTP or HTTPS request over an HttpService, with the body returned as GBK text.
 // Failures are numbered messages written into `statusText`; the result is then empty text.
 
-#include <functional>
 #include <optional>
 
 #include "text/text.h"
 #include "web/http_service.h"
+#include "web/process_events.h"
 
 namespace tevrin {
 
@@ -37,10 +37,6 @@ struct WebAccessArgs {
   Bytes bodyBytes;                           // 20
   std::optional<bool> normaliseHeaderNames;  // 21: omitted means true
 };
-
-/// How the calling thread's pending window events are processed at the routine's fixed points;
-/// an empty function means there is nothing to process.
-using ProcessEventsFn = std::function<void()>;
 
 Text WebAccess(HttpService& http, const WebAccessArgs& args,
                const ProcessEventsFn& processEvents = {});

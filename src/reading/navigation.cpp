@@ -1,0 +1,8 @@
+#include "reading/navigation.h"
+
+namespace tevrin {
+
+void OnPrevChapterClicked(Reader&) {}
+void OnNextChapterClicked(Reader&) {}
+
+}  // namespace tevrin

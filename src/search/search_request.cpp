@@ -1,0 +1,7 @@
+#include "search/search_request.h"
+
+namespace tevrin {
+
+void OnSearchClicked(Reader&) {}
+
+}  // namespace tevrin
