@@ -54,4 +54,6 @@ bool ReaderState::IsCurrent(Kind kind, std::uint64_t ticket) const {
   return tickets_[static_cast<int>(kind)] == ticket;
 }
 
+std::mutex& ReaderState::WindowWrites(Kind kind) { return windowWrites_[static_cast<int>(kind)]; }
+
 }  // namespace tevrin

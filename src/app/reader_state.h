@@ -28,6 +28,12 @@ class ReaderState {
   enum class Kind { Search, TableOfContents, Chapter };
   std::uint64_t Begin(Kind kind);
   bool IsCurrent(Kind kind, std::uint64_t ticket) const;
+  /// Serialises one job's "still current? then write" step against other jobs of the same kind,
+  /// so a superseded job can never slip a write in after a newer one has started writing. Job
+  /// threads may hold it across toolkit calls; the window thread must only try_lock it (while
+  /// processing events), never block on it, and nobody holds it across a web request or a
+  /// message box.
+  std::mutex& WindowWrites(Kind kind);
 
  private:
   mutable std::mutex mutex_;
@@ -36,6 +42,7 @@ class ReaderState {
   Text prevChapterUrl_;
   Text nextChapterUrl_;
   std::uint64_t tickets_[3] = {0, 0, 0};
+  std::mutex windowWrites_[3];
 };
 
 }  // namespace tevrin
