@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "text/text.h"
 
@@ -19,21 +20,29 @@ class RegexObject {
   RegexObject(const RegexObject& other);
   RegexObject& operator=(const RegexObject& other);
 
-  /// Runs `pattern` over `subject`. Omitted options: case ignored, multiline, all matches, no
-  /// "#引号" translation. False when the pattern is rejected.
+  /// Runs `pattern` over `subject`, discarding everything of the previous run. Omitted options:
+  /// case ignored, multiline, all matches, no "#引号" translation. False when the pattern is
+  /// rejected or the engine gives up (resource limits); every read then gives 0 or empty text.
   bool Execute(const Text& pattern, const Text& subject,
                std::optional<bool> caseSensitive = std::nullopt,
                std::optional<bool> multiline = std::nullopt,
                std::optional<bool> global = std::nullopt,
                std::optional<bool> translateQuoteMarker = std::nullopt);
-  /// The pattern of the last Execute; empty before one.
+  /// The pattern the engine holds (after "#引号" translation); empty when there is none.
   Text GetPattern() const;
-  /// The last subject with the matches replaced ($1.. and $& as the engine does); empty on failure.
+  /// The last subject with the matches replaced (every match, or the first when not global);
+  /// `replacement` understands $1..$99, $&, $`, $' and $$. Empty on failure.
   Text Replace(const Text& replacement = Text()) const;
+  /// Number of matches of the last Execute; 0 when it failed or there was none.
   int MatchCount() const;
-  /// Empty when there is no such match. `position`, when given, receives the 0-based byte offset
-  /// at which the text is found from the match's start, or -2.
+  /// Empty when there is no such match. `position`, written only when the match exists, receives
+  /// the 0-based byte offset at which the returned text is found searching the subject from byte
+  /// position (match start in UTF-16 units + 1), folding ASCII case when case is ignored; -2 when
+  /// not found.
   Text MatchText(int match, int* position = nullptr) const;
+  /// Empty when there is no such match or group, or the group took no part in the match.
+  /// `position` as for MatchText (searching from the match's start, not the group's), written
+  /// only when the match and group exist.
   Text GroupText(int match, int group, int* position = nullptr) const;
   /// Capture groups of match 1; 0 when there is no match.
   int GroupCount() const;
@@ -41,9 +50,16 @@ class RegexObject {
  private:
   struct Engine;
   struct Matches;
+
+  Text Slice(std::size_t begin, std::size_t end) const;
+  int PositionOf(const Text& found, std::size_t matchStart) const;
+
   std::shared_ptr<const Engine> engine_;
   std::shared_ptr<const Matches> matches_;
   std::u16string subject_;
+  // The subject as given, for the byte positions and for slicing group texts without a
+  // conversion per group.
+  Text subjectText_;
 };
 
 }  // namespace tevrin
