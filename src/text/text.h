@@ -30,15 +30,18 @@ Text Middle(std::string_view text, long long start, long long count = -1);
 
 /// 1-based position of the first occurrence of `what` at or after `start` (below 1 counts as 1),
 /// walking GBK characters from `start`; -1 when there is none. Ignoring case folds ASCII only.
+/// An empty `what` is found at `start` itself when that lies within the text.
 long long Find(std::string_view text, std::string_view what, long long start = 1,
                bool ignoreCase = false);
 /// 1-based position of the last occurrence of `what` lying wholly before 1-based `limit`
-/// (the whole text when `limit` is omitted or past the end); -1 when there is none.
+/// (the whole text when `limit` is omitted or past the end); -1 when there is none. Character
+/// boundaries are counted from byte 1; an empty `what` is never found.
 long long FindLast(std::string_view text, std::string_view what, long long limit = -1,
                    bool ignoreCase = false);
 
 /// Replaces occurrences left to right, never overlapping and never searching inserted text;
 /// `count` below 1 means every occurrence. An empty text or empty `what` is returned unchanged.
+/// The search resumes right after each replaced occurrence as if starting there.
 Text ReplaceAll(std::string_view text, std::string_view what, std::string_view with,
                 long long count = -1, bool ignoreCase = false);
 inline Text ReplaceAllIgnoreCase(std::string_view text, std::string_view what,
@@ -55,7 +58,8 @@ TextList Split(std::string_view text, std::string_view separator);
 Text Trim(std::string_view text);
 Text RemoveAllSpaces(std::string_view text);
 
-/// ASCII letters to upper / lower case; every other byte unchanged.
+/// ASCII letters to upper / lower case; every other byte unchanged, including trail bytes of
+/// double-byte characters that happen to be letters.
 Text ToUpperAscii(std::string_view text);
 Text ToLowerAscii(std::string_view text);
 
@@ -64,7 +68,7 @@ Text ToDecimal(long long number);
 /// Upper-case hexadecimal without leading zeros ("0" for zero).
 Text ToHex(unsigned long long number);
 
-/// Byte comparison folding ASCII letters only.
+/// Byte comparison folding ASCII letters only (never the trail byte of a double-byte character).
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 }  // namespace tevrin
