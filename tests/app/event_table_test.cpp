@@ -8,11 +8,33 @@
 namespace tevrin {
 namespace {
 
+// The handlers under test never reach the network; every request fails at once.
+class OfflineHttp : public HttpService {
+ public:
+  bool CheckPlatform() override { return false; }
+  bool CrackUrl(const Text&, UrlComponents&) override { return false; }
+  HttpHandle Open(int, const Text&) override { return kNoHandle; }
+  bool SetTimeouts(HttpHandle, int, int, int, int) override { return false; }
+  HttpHandle Connect(HttpHandle, const Text&, int) override { return kNoHandle; }
+  HttpHandle OpenRequest(HttpHandle, const Text&, const Text&, std::uint32_t) override {
+    return kNoHandle;
+  }
+  bool SetCredentials(HttpHandle, int, int, const Text&, const Text&) override { return false; }
+  bool SetOption(HttpHandle, int, std::uint32_t) override { return false; }
+  bool AddRequestHeaders(HttpHandle, const Text&, std::uint32_t) override { return false; }
+  bool SendRequest(HttpHandle, std::string_view, std::uint64_t) override { return false; }
+  bool ReceiveResponse(HttpHandle) override { return false; }
+  bool QueryDataAvailable(HttpHandle, std::size_t&) override { return false; }
+  bool ReadData(HttpHandle, char*, std::size_t, std::size_t&) override { return false; }
+  bool QueryHeaders(HttpHandle, int, char*, std::size_t&) override { return false; }
+  void CloseHandle(HttpHandle) override {}
+};
+
 class EventTableTest : public ::testing::Test {
  protected:
   HeadlessToolkit window;
   ReaderState state;
-  HttpService http;
+  OfflineHttp http;
   Reader reader{window, state, http, "https://one.test", "https://two.test"};
 };
 
