@@ -1,8 +1,6 @@
 #include "samples/loopback_https_server.h"
 
 #include <httplib.h>
-#include <pthread.h>
-#include <signal.h>
 
 #include <future>
 #include <memory>
@@ -13,8 +11,11 @@ namespace {
 
 constexpr std::string_view kHost = "127.0.0.1";
 
-LoopbackHttpsServer::Request FromWire(const httplib::Request& wire) {
+LoopbackHttpsServer::Request FromWire(const httplib::Request& wire, std::string_view scheme) {
   LoopbackHttpsServer::Request request;
+  // Taken from the connection rather than from the server object, which the constructor is
+  // still filling in while the first worker may already run.
+  request.origin = std::string(scheme) + std::string(kHost) + ":" + std::to_string(wire.local_port);
   request.method = wire.method;
   request.target = wire.target;
   const std::size_t question = wire.target.find('?');
@@ -44,6 +45,10 @@ void ToWire(LoopbackHttpsServer::Response response, httplib::Response& wire) {
   for (auto& [name, value] : response.headers) wire.headers.emplace(name, value);
 }
 
+std::string_view SchemePrefix(LoopbackHttpsServer::Scheme scheme) {
+  return scheme == LoopbackHttpsServer::Scheme::kHttps ? "https://" : "http://";
+}
+
 }  // namespace
 
 LoopbackHttpsServer::LoopbackHttpsServer(Handler handler, Scheme scheme)
@@ -59,7 +64,7 @@ LoopbackHttpsServer::LoopbackHttpsServer(Handler handler, Scheme scheme)
   }
 
   const auto serve = [this](const httplib::Request& wire, httplib::Response& answer) {
-    ToWire(Answer(FromWire(wire)), answer);
+    ToWire(Answer(FromWire(wire, SchemePrefix(scheme_))), answer);
   };
   // "[\s\S]*" rather than ".*": a decoded path may hold a line feed.
   const std::string everything = R"([\s\S]*)";
@@ -85,16 +90,7 @@ LoopbackHttpsServer::LoopbackHttpsServer(Handler handler, Scheme scheme)
     listening->set_value();
     return new httplib::ThreadPool(CPPHTTPLIB_THREAD_POOL_COUNT);
   };
-  listener_ = std::thread([this] {
-    // OpenSSL writes to the socket without MSG_NOSIGNAL, so a client hanging up mid-body would
-    // raise SIGPIPE and end the whole process. Blocked here, it stays blocked in the worker
-    // threads that inherit this mask.
-    sigset_t pipe;
-    sigemptyset(&pipe);
-    sigaddset(&pipe, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
-    server_->listen_after_bind();
-  });
+  listener_ = std::thread([this] { server_->listen_after_bind(); });
   ready.wait();
   port_ = port;
 }
@@ -114,8 +110,7 @@ int LoopbackHttpsServer::Port() const {
 
 std::string LoopbackHttpsServer::origin() const {
   if (port_ == 0) return {};
-  const char* scheme = scheme_ == Scheme::kHttps ? "https://" : "http://";
-  return scheme + std::string(kHost) + ":" + std::to_string(port_);
+  return std::string(SchemePrefix(scheme_)) + std::string(kHost) + ":" + std::to_string(port_);
 }
 
 std::string LoopbackHttpsServer::CertificatePem() const {

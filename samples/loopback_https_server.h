@@ -28,6 +28,8 @@ class LoopbackHttpsServer {
 
   /// One request as the handler sees it.
   struct Request {
+    /// The origin the request came in on ("https://127.0.0.1:PORT").
+    std::string origin;
     std::string method;
     /// The request target exactly as it came on the wire ("path?query", nothing decoded).
     std::string target;
@@ -35,7 +37,7 @@ class LoopbackHttpsServer {
     std::string path;
     /// The part of `target` after the first "?" (empty without one), undecoded.
     std::string query;
-    /// Header lines in the order received; names as the client wrote them.
+    /// Header lines, ordered by name as the server library keeps them; names as sent.
     std::vector<Header> headers;
     std::string body;
   };
