@@ -4,8 +4,10 @@
 #include <pcre2.h>
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -38,9 +40,13 @@ std::u16string ToUnits(std::string_view gbk) {
   std::size_t count = bytes.size() / 2;
   if (count > 0) --count;  // the terminating zero
   std::u16string units(count, u'\0');
-  for (std::size_t k = 0; k < count; ++k) {
-    units[k] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) |
-                                     static_cast<unsigned char>(bytes[2 * k + 1]) << 8);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(units.data(), bytes.data(), count * 2);
+  } else {
+    for (std::size_t k = 0; k < count; ++k) {
+      units[k] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) |
+                                       static_cast<unsigned char>(bytes[2 * k + 1]) << 8);
+    }
   }
   return units;
 }
@@ -54,37 +60,53 @@ Text ToText(std::u16string_view units) {
   return FromUtf16(bytes, kCodePageGbk);
 }
 
-// Byte offsets of every kCheckpointStep-th unit (and of the end when it falls on a step), when
-// each GBK character of `text` became exactly one UTF-16 unit. Code page 936 converts such a
-// character back to the same bytes, so a group's text can then be cut from `text` instead of
-// being converted back unit by unit. Empty when any character was undecodable, so the caller
-// falls back to converting.
+// Byte offsets of every kCheckpointStep-th unit and of the end, when each GBK character of
+// `text` became exactly one UTF-16 unit. Code page 936 converts such a character back to the same
+// bytes, so a group's text can then be cut from `text` instead of being converted back. Empty
+// when any character was undecodable, so the caller falls back to converting.
+//
+// Only the bytes and the units of non-ASCII characters are checked: an ASCII byte always decodes
+// to itself, and the decoder marks every undecodable byte with U+FFFD at a non-ASCII position.
 std::vector<std::uint32_t> MapUnitsToBytes(std::string_view text, std::u16string_view units) {
   std::vector<std::uint32_t> checkpoints;
-  checkpoints.reserve(units.size() / kCheckpointStep + 1);
+  checkpoints.reserve(units.size() / kCheckpointStep + 2);
+  const std::size_t size = text.size();
   std::size_t i = 0;
-  for (std::size_t k = 0; k < units.size(); ++k) {
-    if (k % kCheckpointStep == 0) checkpoints.push_back(static_cast<std::uint32_t>(i));
-    if (i >= text.size()) return {};
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const char16_t unit = units[k];
-    if (lead < 0x80) {
-      if (unit != lead) return {};
-      i += 1;
-    } else if (lead == 0x80) {
-      if (unit != 0x20AC) return {};  // the euro sign, a single byte in code page 936
-      i += 1;
-    } else {
-      if (lead == 0xFF || i + 1 >= text.size()) return {};
-      const auto trail = static_cast<unsigned char>(text[i + 1]);
-      if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return {};
-      if (unit < 0x80 || unit == 0xFFFD || IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-        return {};
+  for (std::size_t block = 0; block < units.size(); block += kCheckpointStep) {
+    checkpoints.push_back(static_cast<std::uint32_t>(i));
+    const std::size_t blockEnd = std::min(block + kCheckpointStep, units.size());
+    std::size_t k = block;
+    while (k < blockEnd) {
+      std::uint64_t eight = 0;
+      if (blockEnd - k >= 8 && size - i >= 8) {
+        std::memcpy(&eight, text.data() + i, 8);
+        if ((eight & 0x8080808080808080u) == 0) {
+          i += 8;
+          k += 8;
+          continue;
+        }
       }
-      i += 2;
+      if (i >= size) return {};
+      const auto lead = static_cast<unsigned char>(text[i]);
+      const char16_t unit = units[k];
+      if (lead < 0x80) {
+        i += 1;
+      } else if (lead == 0x80) {
+        if (unit != 0x20AC) return {};  // the euro sign, a single byte in code page 936
+        i += 1;
+      } else {
+        if (lead == 0xFF || size - i < 2) return {};
+        const auto trail = static_cast<unsigned char>(text[i + 1]);
+        if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return {};
+        if (unit < 0x80 || unit == 0xFFFD || IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+          return {};
+        }
+        i += 2;
+      }
+      ++k;
     }
   }
-  if (i != text.size()) return {};
+  if (i != size) return {};
   if (units.size() % kCheckpointStep == 0) checkpoints.push_back(static_cast<std::uint32_t>(i));
   return checkpoints;
 }
