@@ -21,7 +21,7 @@ namespace {
 constexpr std::uint32_t kUnset = UINT32_MAX;
 // One byte offset is remembered per this many UTF-16 units; a lookup walks at most this many
 // GBK characters.
-constexpr std::size_t kCheckpointStep = 32;
+constexpr std::size_t kCheckpointStep = 16;
 // The interpreter's backtracking memory, in KiB; PCRE2's own default is far beyond what a page
 // deserves.
 constexpr PCRE2_SIZE kHeapLimitKib = 128 * 1024;
