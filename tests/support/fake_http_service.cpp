@@ -78,6 +78,7 @@ void FakeHttpService::SetBodyChunks(std::vector<Bytes> chunks) {
   std::lock_guard lock(mutex_);
   chunks_ = std::move(chunks);
   nextChunk_ = 0;
+  chunkOffset_ = 0;
 }
 
 std::vector<FakeHttpService::Call> FakeHttpService::Calls() const {
@@ -230,7 +231,7 @@ bool FakeHttpService::QueryDataAvailable(HttpHandle request, std::size_t& availa
   std::lock_guard lock(mutex_);
   if (!Record(Op::kQueryDataAvailable, {Number(request)})) return false;
   if (failQueryDataAt_ == nextChunk_) return false;
-  available = nextChunk_ < chunks_.size() ? chunks_[nextChunk_].size() : 0;
+  available = nextChunk_ < chunks_.size() ? chunks_[nextChunk_].size() - chunkOffset_ : 0;
   return true;
 }
 
@@ -241,9 +242,14 @@ bool FakeHttpService::ReadData(HttpHandle request, char* buffer, std::size_t siz
     return false;
   }
   if (failReadAt_ == nextChunk_ || nextChunk_ >= chunks_.size()) return false;
-  const Bytes& chunk = chunks_[nextChunk_++];
-  read = std::min(size, chunk.size());
-  std::memcpy(buffer, chunk.data(), read);
+  const Bytes& chunk = chunks_[nextChunk_];
+  read = std::min(size, chunk.size() - chunkOffset_);
+  std::memcpy(buffer, chunk.data() + chunkOffset_, read);
+  chunkOffset_ += read;
+  if (chunkOffset_ == chunk.size()) {
+    ++nextChunk_;
+    chunkOffset_ = 0;
+  }
   return true;
 }
 

@@ -64,7 +64,8 @@ class FakeHttpService final : public HttpService {
   void SetUrlComponents(UrlComponents components);
   /// The block QueryHeaders gives (a zero byte is added after it).
   void SetHeaderBlock(Text block);
-  /// The body, one chunk per QueryDataAvailable / ReadData turn.
+  /// The body, one chunk per QueryDataAvailable / ReadData turn (a read smaller than the chunk
+  /// leaves the rest for the next turn).
   void SetBodyChunks(std::vector<Bytes> chunks);
 
   std::vector<Call> Calls() const;
@@ -111,6 +112,7 @@ class FakeHttpService final : public HttpService {
   Text headerBlock_ = "HTTP/1.1 200 OK\r\n\r\n";
   std::vector<Bytes> chunks_;
   std::size_t nextChunk_ = 0;
+  std::size_t chunkOffset_ = 0;
   std::vector<Call> calls_;
   std::multiset<HttpHandle> open_;
 };
