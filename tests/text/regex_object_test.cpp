@@ -196,6 +196,23 @@ TEST(RegexObjectTest, DialectThePatternsRelyOn) {
   }
 }
 
+TEST(RegexObjectTest, EveryCharacterCutsBackToItsOwnBytes) {
+  // Mixed single- and double-byte characters at every length around the internal byte
+  // checkpoints; 丄 (81 41) has an ASCII-looking trail byte.
+  const Text pieces[] = {"a", Gbk(u8"第"), "\r", Gbk(u8"丄"), "\x80", Gbk(u8"　")};
+  Text subject;
+  for (int length = 1; length <= 70; ++length) {
+    subject += pieces[(length * 7) % 6];
+    SCOPED_TRACE(length);
+    RegexObject regex;
+    ASSERT_TRUE(regex.Execute(".", subject));
+    ASSERT_EQ(regex.MatchCount(), length);
+    Text joined;
+    for (int m = 1; m <= length; ++m) joined += regex.MatchText(m);
+    EXPECT_EQ(joined, subject);
+  }
+}
+
 TEST(RegexObjectTest, SiteOneSearchResultRow) {
   const Text pattern =
       "<td class=\"odd\"><a href=\"(.*?)\"[\\s|\\S]*?>(.*?)</a></td>[\\s|\\S]*?target=\"_blank\">"
