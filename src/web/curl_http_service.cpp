@@ -648,6 +648,13 @@ bool CurlHttpService::CheckPlatform() {
 }
 
 bool CurlHttpService::CrackUrl(const Text& url, UrlComponents& components) {
+  // curl's parser forgives "http:/host" and "http:///host"; an address must name its host after
+  // "//" here.
+  const std::size_t authority = url.find("://");
+  if (authority == std::string::npos || authority + 3 >= url.size() ||
+      std::string_view("/?#").find(url[authority + 3]) != std::string_view::npos) {
+    return false;
+  }
   CURLU* parsed = curl_url();
   if (!parsed) return false;
   std::unique_ptr<CURLU, void (*)(CURLU*)> owner(parsed, curl_url_cleanup);
