@@ -75,6 +75,10 @@ LoopbackHttpsServer::LoopbackHttpsServer(Handler handler, Scheme scheme)
   server_->Delete(everything, serve);
   server_->Options(everything, serve);
 
+  // An idle kept-alive connection holds up stop() until this runs out, so keep it short; the
+  // program's own requests never reuse a connection across calls anyway.
+  server_->set_keep_alive_timeout(1);
+
   const int port = server_->bind_to_any_port(std::string(kHost));
   if (port <= 0) {
     server_.reset();

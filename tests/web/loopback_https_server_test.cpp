@@ -45,7 +45,8 @@ std::unique_ptr<httplib::Client> TrustingClient(const Server& server) {
 TEST(LoopbackHttpsServerTest, ServesTheHandlersBytesAndLogsRawTargets) {
   Server::Request seen;
   std::mutex mutex;
-  const std::string body("GBK \xD6\xD0\xCE\xC4, a NUL \0 and more", 29);
+  using namespace std::string_literals;
+  const std::string body = "GBK \xD6\xD0\xCE\xC4, a NUL \0 and more"s;
   Server server([&](const Server::Request& request) {
     std::lock_guard lock(mutex);
     seen = request;
@@ -98,7 +99,7 @@ TEST(LoopbackHttpsServerTest, PlainHttpAndPostBodies) {
 
 // Stopping right after starting must neither hang nor crash, and each server gets its own port.
 TEST(LoopbackHttpsServerTest, StartsAndStopsPromptly) {
-  const auto start = std::chrono::steady_clock::now();
+  auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 10; ++i) {
     Server first([](const Server::Request&) { return Server::Response{}; });
     Server second([](const Server::Request&) { return Server::Response{}; }, Server::Scheme::kHttp);
@@ -107,6 +108,17 @@ TEST(LoopbackHttpsServerTest, StartsAndStopsPromptly) {
     EXPECT_NE(first.Port(), second.Port());
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+
+  // A client keeping its connection open must not hold the destructor for long.
+  std::unique_ptr<httplib::Client> idle;
+  {
+    Server server([](const Server::Request&) { return Server::Response{}; });
+    idle = TrustingClient(server);
+    idle->set_keep_alive(true);
+    ASSERT_TRUE(idle->Get("/"));
+    start = std::chrono::steady_clock::now();
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
 // A client that hangs up in the middle of a large body must not take the process down with
