@@ -203,6 +203,7 @@ TEST_F(SampleSitesTest, SearchPagesListTheBooksNamedInTheResultPatterns) {
       {"site 1, few", 1, keywords.few, 0, 0, 3},
       {"site 1, all of many on one page", 1, keywords.many, 0, 0, 56},
       {"site 1, none", 1, keywords.none, 0, 0, 0},
+      {"site 1, long book", 1, keywords.longBook, 0, 0, 1},
       {"site 2, fourteen, page 1", 2, keywords.fourteen, 1, 0, 10},
       {"site 2, fourteen, page 2", 2, keywords.fourteen, 2, 10, 4},
       {"site 2, fourteen, page 3", 2, keywords.fourteen, 3, 0, 0},
