@@ -166,6 +166,40 @@ TEST_F(CurlHttpServiceTest, LargePostSendsNoExpectAndBodyBytesAsGiven) {
   EXPECT_EQ(request.substr(request.find("\r\n\r\n") + 4), args.bodyBytes);
 }
 
+TEST_F(CurlHttpServiceTest, EachMethodGoesOutWithItsVerbAndOnlyTheLengthItNeeds) {
+  struct Case {
+    int method;
+    const char* body;
+    const char* head;  // the request head without Host and the header block
+    const char* result;
+  };
+  const Case cases[] = {
+      {2, "", "HEAD /x HTTP/1.1\r\n", ""},
+      {4, "", "OPTIONS /x HTTP/1.1\r\n", "page"},
+      {5, "", "DELETE /x HTTP/1.1\r\n", "page"},
+      {6, "", "TRACE /x HTTP/1.1\r\n", "page"},
+      {0, "q=1", "GET /x HTTP/1.1\r\nContent-Length: 3\r\n", "page"},
+      {1, "", "POST /x HTTP/1.1\r\nContent-Length: 0\r\n", "page"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.head);
+    RawResponder server(RawResponder::Reply(Ok("page")));
+    WebAccessArgs args;
+    args.url = server.Origin() + "/x";
+    args.method = c.method;
+    args.bodyText = c.body;
+    args.completeHeaders = false;
+    const Fetched got = Fetch(http, args);
+    EXPECT_EQ(got.result, c.result);
+    EXPECT_EQ(got.statusText, "200 OK");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    std::string request = server.Requests()[0];
+    const std::string host = "Host: " + server.HostPort() + "\r\n";
+    request.erase(request.find(host), host.size());
+    EXPECT_EQ(request, std::string(c.head) + "\r\n" + c.body);
+  }
+}
+
 TEST_F(CurlHttpServiceTest, HeaderLinesThatWouldSplitOnTheWireAreRefused) {
   RawResponder server(RawResponder::Reply(Ok("ok")));
   WebAccessArgs args;
@@ -283,6 +317,15 @@ TEST_F(CurlHttpServiceTest, RedirectsAreFollowedUnlessDisabled) {
   EXPECT_EQ(stopped.statusText, "302 Found");
   EXPECT_EQ(stopped.redirectLocation, "/end");
   EXPECT_EQ(server.Requests().size(), 3u);
+
+  // With cookies given, the service keeps the ones set on the way for the next hop.
+  Text cookies = "a=1";
+  args.disableRedirects = false;
+  args.cookies = &cookies;
+  EXPECT_EQ(Fetch(http, args).result, "the end");
+  ASSERT_EQ(server.Requests().size(), 5u);
+  EXPECT_THAT(server.Requests()[4], HasSubstr("\r\nCookie: a=1\r\n"));
+  EXPECT_THAT(server.Requests()[4], HasSubstr("\r\nCookie: hop=1\r\n"));
 }
 
 TEST_F(CurlHttpServiceTest, ErrorStatusReturnsItsBody) {
@@ -344,6 +387,13 @@ TEST_F(CurlHttpServiceTest, BadServersEndWithinTheirTimeOutsAndKeepWhatArrived) 
       {"never answers", [](auto& c) { c.Stall(); }, kNoResponse, ""},
       {"never answers a post", [](auto& c) { c.Stall(); }, kNoResponse, "", 1},
       {"closes without a word", [](auto& c) { c.ReadRequest(); }, kNoResponse, ""},
+      {"header lines without end",
+       [](auto& c) {
+         c.ReadRequest();
+         c.Send("HTTP/1.1 200 OK\r\n");
+         c.SendEndlessly("X-Padding: 0123456789abcdef\r\n");
+       },
+       kNoResponse, ""},
       {"garbage status line",
        [](auto& c) {
          c.ReadRequest();
