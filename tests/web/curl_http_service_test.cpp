@@ -387,6 +387,14 @@ TEST_F(CurlHttpServiceTest, BadServersEndWithinTheirTimeOutsAndKeepWhatArrived) 
       {"never answers", [](auto& c) { c.Stall(); }, kNoResponse, ""},
       {"never answers a post", [](auto& c) { c.Stall(); }, kNoResponse, "", 1},
       {"closes without a word", [](auto& c) { c.ReadRequest(); }, kNoResponse, ""},
+      {"interim response first",
+       [](auto& c) {
+         c.ReadRequest();
+         c.Send("HTTP/1.1 100 Continue\r\n\r\n");
+         c.Pause(50ms);
+         c.Send(Ok("final"));
+       },
+       "200 OK", "final"},
       {"header lines without end",
        [](auto& c) {
          c.ReadRequest();
