@@ -478,9 +478,8 @@ TEST_F(WebAccessTest, ATurnIsNeverLargerThanOneMebibyte) {
   fake.SetBodyChunks({big});
   args.responseBytes = nullptr;
   EXPECT_EQ(Run().size(), big.size());
-  EXPECT_THAT(fake.ArgsOf(Op::kReadData),
-              ElementsAre(Args{"33", "1048576"}, Args{"33", "1048576"}, Args{"33", "1048576"},
-                          Args{"33", "5"}));
+  EXPECT_THAT(fake.ArgsOf(Op::kReadData), ElementsAre(Args{"33", "1048576"}, Args{"33", "1048576"},
+                                                      Args{"33", "1048576"}, Args{"33", "5"}));
 }
 
 TEST_F(WebAccessTest, OmittedOutArgumentsAndEventFunctionAreFine) {
