@@ -101,10 +101,12 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-/// The whole file, empty when it does not exist; nothing when it exists but is not a regular
-/// file or cannot be read, since replacing it would lose what it holds.
+/// The whole file, empty when it does not exist, with its permission bits in `mode`; nothing
+/// when it exists but is not a regular file or cannot be read, since replacing it would lose
+/// what it holds.
 std::optional<Bytes> ReadExisting(const std::string& path, std::optional<mode_t>& mode) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a FIFO by that name must not stall the job in open(); it is refused below.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (errno == ENOENT) return Bytes();
     return std::nullopt;

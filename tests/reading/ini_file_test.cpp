@@ -110,10 +110,12 @@ TEST_F(WriteProfileStringTest, FailsWithoutTouchingAnythingWhenTheFileCannotBeRe
     std::filesystem::path path;
   };
   std::filesystem::create_directory(directory_ / "folder.ini");
+  ASSERT_EQ(::mkfifo((directory_ / "fifo.ini").c_str(), 0600), 0);
   std::ofstream(directory_ / "file", std::ios::binary) << "x";
   const Failure failures[] = {
       {"directory missing", directory_ / "missing" / "a.ini"},
       {"the name is a directory", directory_ / "folder.ini"},
+      {"the name is a FIFO nobody writes to", directory_ / "fifo.ini"},
       {"the directory is a file", directory_ / "file" / "a.ini"},
   };
   for (const Failure& f : failures) {
@@ -121,7 +123,7 @@ TEST_F(WriteProfileStringTest, FailsWithoutTouchingAnythingWhenTheFileCannotBeRe
     EXPECT_FALSE(WriteProfileString(f.path, "s", "a", "1"));
   }
   EXPECT_EQ(Read(directory_ / "file"), "x");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory_), {}), 2);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory_), {}), 3);
 }
 
 }  // namespace
