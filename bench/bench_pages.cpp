@@ -112,4 +112,12 @@ Text Site1ChapterPageOfSize(std::size_t bytes) {
   return page.substr(0, at) + Site1ChapterText(bytes) + page.substr(at + content.size());
 }
 
+Bytes Site2ChapterPageOfSize(std::string_view origin, std::size_t bytes) {
+  const SampleBook& book = LongSampleBook();
+  const Text page = CharsetToGbk(Site2ChapterPage(origin, book, 1), "utf-8").value_or("");
+  const Text content = Site2ChapterContent(book, 1);
+  const std::size_t at = page.find(content);
+  return GbkToUtf8(page.substr(0, at) + Site2ChapterText(bytes) + page.substr(at + content.size()));
+}
+
 }  // namespace tevrin

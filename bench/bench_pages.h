@@ -26,5 +26,7 @@ Text Site2ChapterText(std::size_t bytes);
 
 /// A site-1 chapter page whose text holds exactly `bytes` bytes.
 Text Site1ChapterPageOfSize(std::size_t bytes);
+/// A site-2 chapter page, UTF-8 as the site serves it, whose text holds `bytes` bytes of GBK.
+Bytes Site2ChapterPageOfSize(std::string_view origin, std::size_t bytes);
 
 }  // namespace tevrin

@@ -64,7 +64,7 @@ template <typename Operation>
 void Run(benchmark::State& state, const Text& input, Operation operation) {
   for (auto _ : state) benchmark::DoNotOptimize(operation(input));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.size()));
-  state.counters["ns_per_byte"] =
+  state.counters["time_per_byte"] =
       benchmark::Counter(static_cast<double>(state.iterations() * input.size()),
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
