@@ -26,8 +26,8 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -141,7 +141,8 @@ double ToNanoseconds(double value, const std::string& unit) {
   return value;
 }
 
-std::map<std::string, Medians> RunBenchmark(const Options& options, const std::string& program) {
+std::map<std::string, Medians> RunBenchmark(const Options& options, const std::string& program,
+                                            int repetitions) {
   std::map<std::string, Medians> medians;
   const fs::path binary = options.here / program;
   if (!fs::exists(binary)) {
@@ -150,11 +151,13 @@ std::map<std::string, Medians> RunBenchmark(const Options& options, const std::s
   }
   const fs::path json = options.jsonDir / (program + ".json");
   std::fprintf(stderr, "  %s ...\n", program.c_str());
-  const ProcessResult run =
-      RunProcess({binary.string(), "--benchmark_repetitions=" + std::to_string(options.repetitions),
-                  "--benchmark_report_aggregates_only=true", "--benchmark_out_format=json",
-                  "--benchmark_out=" + json.string()},
-                 {});
+  // Repetitions of a figure and of its baseline take turns, so a spell of load on the machine
+  // falls on both rather than on one.
+  const ProcessResult run = RunProcess(
+      {binary.string(), "--benchmark_repetitions=" + std::to_string(repetitions),
+       "--benchmark_enable_random_interleaving=true", "--benchmark_report_aggregates_only=true",
+       "--benchmark_out_format=json", "--benchmark_out=" + json.string()},
+      {});
   if (run.status != 0) std::fprintf(stderr, "  %s exited with %d\n", program.c_str(), run.status);
   std::ifstream file(json);
   const Json results = Json::parse(file, nullptr, false);
@@ -187,21 +190,26 @@ struct ProbeFigure {
   int failures = 0;
 };
 
-ProbeFigure RunStartUp(const std::vector<std::string>& args, int runs) {
-  std::vector<double> seconds;
-  ProbeFigure figure;
-  // One run first, not counted, so every counted run finds the libraries in the page cache.
-  RunProcess(args, {});
-  for (int i = 0; i < runs; ++i) {
-    const ProcessResult run = RunProcess(args, {});
-    if (run.status == 0) {
-      seconds.push_back(run.seconds);
-    } else {
-      ++figure.failures;
+// The start-up probe and its baseline, run in turns for the same reason.
+std::pair<ProbeFigure, ProbeFigure> RunStartUp(const std::vector<std::string>& probe,
+                                               const std::vector<std::string>& baseline, int runs) {
+  ProbeFigure figures[2];
+  std::vector<double> seconds[2];
+  const std::vector<std::string>* commands[2] = {&probe, &baseline};
+  for (int i = -1; i < runs; ++i) {
+    for (int k = 0; k < 2; ++k) {
+      const ProcessResult run = RunProcess(*commands[k], {});
+      // The first round only brings the libraries into the page cache.
+      if (i < 0) continue;
+      if (run.status == 0) {
+        seconds[k].push_back(run.seconds);
+      } else {
+        ++figures[k].failures;
+      }
     }
   }
-  figure.seconds = Median(seconds);
-  return figure;
+  for (int k = 0; k < 2; ++k) figures[k].seconds = Median(seconds[k]);
+  return {figures[0], figures[1]};
 }
 
 ProbeFigure RunMemory(const Options& options) {
@@ -315,14 +323,15 @@ int Main(int argc, char* argv[]) {
 
   const std::string loadBefore = LoadAverage();
   std::fprintf(stderr, "measuring (load average %s) ...\n", loadBefore.c_str());
-  const auto regex = RunBenchmark(options, "regex_bench");
-  const auto scan = RunBenchmark(options, "text_scan_bench");
-  const auto web = RunBenchmark(options, "web_access_bench");
-  const auto window = RunBenchmark(options, "contents_job_bench");
+  const int repetitions = options.repetitions;
+  const auto regex = RunBenchmark(options, "regex_bench", repetitions);
+  const auto scan = RunBenchmark(options, "text_scan_bench", repetitions);
+  // A fetch is the noisiest figure (TLS handshakes, fresh memory for every page): more turns.
+  const auto web = RunBenchmark(options, "web_access_bench", 3 * repetitions);
+  const auto window = RunBenchmark(options, "contents_job_bench", repetitions);
   std::fprintf(stderr, "  start-up ...\n");
-  const ProbeFigure startUp =
-      RunStartUp({(options.here / "startup_probe").string()}, options.startupRuns);
-  const ProbeFigure cliHelp = RunStartUp({options.cli.string(), "--help"}, options.startupRuns);
+  const auto [startUp, cliHelp] = RunStartUp({(options.here / "startup_probe").string()},
+                                             {options.cli.string(), "--help"}, options.startupRuns);
   std::fprintf(stderr, "  memory ...\n");
   const ProbeFigure memory = RunMemory(options);
   const std::string loadAfter = LoadAverage();
@@ -402,8 +411,10 @@ int Main(int argc, char* argv[]) {
   std::printf("Machine: %u cores, %s; load average %s before, %s after\n",
               std::max(1u, static_cast<unsigned>(sysconf(_SC_NPROCESSORS_ONLN))),
               CpuModel().c_str(), loadBefore.c_str(), loadAfter.c_str());
-  std::printf("Medians of %d repetitions (benchmarks), %d runs (start-up), %d runs (memory)\n\n",
-              options.repetitions, options.startupRuns, options.memoryRuns);
+  std::printf(
+      "Medians of %d repetitions (benchmarks; %d for the fetch), %d runs (start-up), %d runs "
+      "(memory)\n\n",
+      repetitions, 3 * repetitions, options.startupRuns, options.memoryRuns);
   PrintTable(rows);
   if (startUp.failures + cliHelp.failures + memory.failures > 0) {
     std::printf("\nprobe runs that failed: start-up %d, tevrin-cli %d, memory %d\n",
