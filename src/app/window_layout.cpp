@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "app/control.h"
+
 namespace tevrin {
 
 const char8_t* WindowTitle() {

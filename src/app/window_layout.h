@@ -5,7 +5,7 @@
 
 #include <span>
 
-#include "app/control.h"
+#include "app/control_fwd.h"
 
 namespace tevrin {
 

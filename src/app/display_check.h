@@ -1,0 +1,17 @@
+#pragma once
+
+// Whether the window can open at all. Qt aborts the process when it finds no display; the
+// reader checks first and explains itself in one line instead.
+
+#include <functional>
+#include <string>
+
+namespace tevrin {
+
+/// Looks up an environment variable; null when it is not set.
+using EnvironmentLookup = std::function<const char*(const char*)>;
+
+/// Empty when a display looks usable; otherwise one line saying why the window cannot open.
+std::string MissingDisplay(const EnvironmentLookup& environment);
+
+}  // namespace tevrin
