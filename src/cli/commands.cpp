@@ -1,12 +1,11 @@
 #include "cli/commands.h"
 
-#include <filesystem>
 #include <optional>
 #include <string_view>
-#include <system_error>
 
 #include "app/event_table.h"
 #include "app/headless_toolkit.h"
+#include "app/program_directory.h"
 #include "app/reader.h"
 #include "app/reader_state.h"
 #include "text/code_page.h"
@@ -28,21 +27,15 @@ Text OriginOrBuiltIn(const std::optional<std::string>& origin, Text builtIn) {
   return origin ? Utf8ToGbk(*origin) : builtIn;
 }
 
-/// The folder of tevrin-cli itself, where the reader keeps its record; the current folder when
-/// the system does not tell, rather than the file system's root.
-std::string ToolDirectory() {
-  std::error_code error;
-  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error || !program.has_parent_path() ? std::string(".") : program.parent_path().string();
-}
-
 /// The reader of one run. Members are declared so that the window, which joins the jobs, goes
 /// before the state and the HTTP service the jobs use.
 struct HeadlessReader {
   explicit HeadlessReader(const CommandLine& line)
       : reader{window, state, http, OriginOrBuiltIn(line.site1Origin, BuiltInSite1Origin()),
                OriginOrBuiltIn(line.site2Origin, BuiltInSite2Origin())} {
-    window.SetRunDirectory(ToolDirectory());
+    // Without the program's folder the record would land in the file system's root.
+    const std::string directory = ProgramDirectory();
+    window.SetRunDirectory(directory.empty() ? "." : directory);
   }
 
   /// Fires on this thread, as the window thread would, then waits for every job it started.
