@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <optional>
+
+#include "app/control.h"
+#include "app/event_table.h"
+#include "app/qt_main_window.h"
+#include "app/qt_toolkit.h"
+#include "app/qt_transparent_label.h"
+#include "app/reader.h"
+#include "app/reader_state.h"
+#include "qt_test_app.h"
+#include "reading/chapter_cleaning.h"
+#include "reading/reading_record.h"
+#include "samples/catalogue.h"
+#include "samples/sample_pages.h"
+#include "samples/sample_sites.h"
+#include "text/code_page.h"
+#include "web/curl_http_service.h"
+
+namespace tevrin {
+namespace {
+
+QString Shown(const Text& gbk) {
+  return QString::fromStdString(GbkToDisplayUtf8(gbk));
+}
+
+class ReadingWindowTest : public ::testing::Test {
+ protected:
+  ReadingWindowTest()
+      : window([this](Control control, Event event) {
+          if (reader) FireEvent(*reader, control, event);
+        }),
+        toolkit(window) {
+    reader.emplace(Reader{toolkit, state, http, sites.site1Origin(), sites.site2Origin()});
+    window.Open();
+  }
+
+  // The real toolkit keeps the record beside the test program.
+  void SetUp() override { std::filesystem::remove(RecordPath()); }
+  void TearDown() override { std::filesystem::remove(RecordPath()); }
+
+  std::string RecordPath() { return ReadingRecordPath(toolkit.RunDirectory()); }
+
+  std::string Record() {
+    std::ifstream in(RecordPath(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  /// True once no job of `kind` holds the window; the window thread may only try the lock.
+  bool Idle(ReaderState::Kind kind) {
+    std::unique_lock lock(state.WindowWrites(kind), std::try_to_lock);
+    return lock.owns_lock();
+  }
+
+  Text Title() {
+    return Utf8ToGbk(qobject_cast<QtTransparentLabel*>(window.Widget(Control::透明标签_章节名称))
+                         ->text()
+                         .toStdString());
+  }
+
+  void DoubleClickRow(Control list, int row) {
+    QtListView* view = window.List(list);
+    view->selectRow(row);
+    const QRect cell = view->visualRect(view->model()->index(row, 0));
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+  }
+
+  void Search(int choice, const Text& keyword) {
+    auto* edit = qobject_cast<QLineEdit*>(window.Widget(Control::编辑框_书名));
+    auto* combo = qobject_cast<QComboBox*>(window.Widget(Control::组合框1));
+    combo->setCurrentIndex(choice);
+    emit combo->activated(choice);
+    edit->clear();
+    QInputMethodEvent typed;
+    typed.setCommitString(Shown(keyword));
+    QApplication::sendEvent(edit, &typed);
+    QTest::mouseClick(window.Widget(Control::按钮_搜索), Qt::LeftButton);
+  }
+
+  QtTestApp app;
+  SampleSites sites;
+  ReaderState state;
+  CurlHttpService http;
+  std::optional<Reader> reader;
+  QtMainWindow window;
+  QtToolkit toolkit;
+};
+
+TEST_F(ReadingWindowTest, SearchContentsChapterNextAndPreviousOnBothSites) {
+  const SampleBook& book = *FindSampleBook(1);
+  // The edit box shows every line feed of a site-2 page as a line break of its own, so a lone LF
+  // reads back as CR LF.
+  const auto text = [&](int site, int number, std::string_view paragraphBreak) {
+    return site == 1 ? CleanSite1Chapter(Site1ChapterContent(book, number), paragraphBreak)
+                     : ReplaceAll(ReplaceAll(CleanSite2Chapter(Site2ChapterContent(book, number)),
+                                             "\r\n", "\n"),
+                                  "\n", "\r\n");
+  };
+  const QtRowModel& books = window.List(Control::超级列表框1)->rows();
+  const QtRowModel& chapters = window.List(Control::超级列表框2)->rows();
+  for (const int site : {1, 2}) {
+    SCOPED_TRACE(site);
+    const std::string origin = site == 1 ? sites.site1Origin() : sites.site2Origin();
+    Search(site == 2 ? 1 : 0, SampleSearchKeywords().few);
+    // The list may still hold the other site's books: wait for this site's addresses.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          return books.rowCount() == 3 && books.Cell(0, 5) == origin + SampleBookPath(book.id) &&
+                 Idle(ReaderState::Kind::Search);
+        },
+        20000));
+
+    DoubleClickRow(Control::超级列表框1, 0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          return chapters.rowCount() == book.chapterCount &&
+                 chapters.Cell(1, 2) == origin + SampleChapterPath(book.id, 2) &&
+                 Idle(ReaderState::Kind::TableOfContents);
+        },
+        20000));
+    EXPECT_EQ(window.Page(), 1);
+    EXPECT_EQ(chapters.Cell(1, 1), SampleChapterTitle(book, 2));
+
+    DoubleClickRow(Control::超级列表框2, 1);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Title() == SampleChapterTitle(book, 2) && Idle(ReaderState::Kind::Chapter); },
+        20000));
+    EXPECT_EQ(window.Page(), 2);
+    EXPECT_EQ(toolkit.ReadText(Control::编辑框1), text(site, 2, "\r\n\r\n"));
+    EXPECT_EQ(Record(), Gbk(u8"[阅读记录]\r\n文章记录=") + origin + SampleChapterPath(book.id, 2) +
+                            Gbk(site == 1 ? u8"\r\n来源=笔趣阁\r\n章节名称="
+                                          : u8"\r\n来源=顶点网\r\n章节名称=") +
+                            SampleChapterTitle(book, 2) + "\r\n");
+
+    // The buttons load on the window thread: the click returns with the chapter on show.
+    QTest::mouseClick(window.Widget(Control::按钮_下一章), Qt::LeftButton);
+    EXPECT_EQ(Title(), SampleChapterTitle(book, 3));
+    EXPECT_EQ(toolkit.ReadText(Control::编辑框1), text(site, 3, kLineBreak));
+    QTest::mouseClick(window.Widget(Control::按钮_上一章), Qt::LeftButton);
+    QTest::mouseClick(window.Widget(Control::按钮_上一章), Qt::LeftButton);
+    EXPECT_EQ(Title(), SampleChapterTitle(book, 1));
+    EXPECT_EQ(toolkit.ReadText(Control::编辑框1), text(site, 1, kLineBreak));
+    EXPECT_EQ(window.Page(), 2);
+  }
+}
+
+}  // namespace
+}  // namespace tevrin
