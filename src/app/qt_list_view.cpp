@@ -24,7 +24,7 @@ QtRowModel::QtRowModel(std::span<const ColumnLayout> columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(columns) {}
 
 int QtRowModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  return parent.isValid() ? 0 : shown_;
 }
 
 int QtRowModel::columnCount(const QModelIndex& parent) const {
@@ -61,30 +61,38 @@ QVariant QtRowModel::headerData(int section, Qt::Orientation orientation, int ro
   }
 }
 
-int QtRowModel::AppendRow(const Text& column0) {
-  const int row = static_cast<int>(rows_.size());
-  beginInsertRows(QModelIndex(), row, row);
+int QtRowModel::AppendRow(const Text& column0, bool deferred) {
   rows_.emplace_back(columns_.size());
   rows_.back().front() = column0;
+  if (!deferred) Flush();
+  return Rows() - 1;
+}
+
+void QtRowModel::Flush() {
+  if (shown_ == Rows()) return;
+  beginInsertRows(QModelIndex(), shown_, Rows() - 1);
+  shown_ = Rows();
   endInsertRows();
-  return row;
 }
 
 void QtRowModel::SetCell(int row, int column, const Text& text) {
-  if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return;
+  if (row < 0 || row >= Rows() || column < 0 || column >= columnCount()) return;
   rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
-  const QModelIndex changed = index(row, column);
-  emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::ToolTipRole});
+  if (row < shown_) {
+    const QModelIndex changed = index(row, column);
+    emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::ToolTipRole});
+  }
 }
 
 Text QtRowModel::Cell(int row, int column) const {
-  if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return Text();
+  if (row < 0 || row >= Rows() || column < 0 || column >= columnCount()) return Text();
   return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
 }
 
 void QtRowModel::Clear() {
   beginResetModel();
   rows_.clear();
+  shown_ = 0;
   endResetModel();
 }
 
@@ -131,15 +139,27 @@ int QtListView::SelectedRow() const {
   return first->row();
 }
 
+int QtListView::AppendStreamedRow(const Text& column0) {
+  HoldRepaints();
+  return model_.AppendRow(column0, true);
+}
+
+void QtListView::SetStreamedCell(int row, int column, const Text& text) {
+  HoldRepaints();
+  model_.SetCell(row, column, text);
+}
+
 void QtListView::HoldRepaints() {
-  if (!isVisible()) return;
-  if (updatesEnabled()) setUpdatesEnabled(false);
+  if (isVisible() && updatesEnabled()) setUpdatesEnabled(false);
   if (!releaseTimer_.isActive()) releaseTimer_.start();
 }
 
 void QtListView::ReleaseRepaints() {
-  setUpdatesEnabled(true);
-  repaint();
+  model_.Flush();
+  if (!updatesEnabled()) {
+    setUpdatesEnabled(true);
+    repaint();
+  }
 }
 
 void QtListView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -26,17 +26,25 @@ class QtRowModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
 
-  /// Appends a row whose first cell is `column0`; gives its index.
-  int AppendRow(const Text& column0);
+  /// Appends a row whose first cell is `column0`; gives its index. A deferred row is stored
+  /// at once but shown to views only at the next Flush(), so a stream of rows reaches the view
+  /// in batches instead of one layout per row.
+  int AppendRow(const Text& column0, bool deferred = false);
+  /// Shows the deferred rows.
+  void Flush();
   /// Does nothing for a row or column that does not exist.
   void SetCell(int row, int column, const Text& text);
-  /// Empty for a row or column that does not exist.
+  /// Empty for a row or column that does not exist; deferred rows included.
   Text Cell(int row, int column) const;
+  /// Every stored row, deferred ones included.
+  int Rows() const { return static_cast<int>(rows_.size()); }
   void Clear();
 
  private:
   std::span<const ColumnLayout> columns_;
   std::vector<std::vector<Text>> rows_;
+  /// Rows views know of; the rest are deferred.
+  int shown_ = 0;
 };
 
 class QtListView : public QTableView {
@@ -50,9 +58,11 @@ class QtListView : public QTableView {
   const QtRowModel& rows() const { return model_; }
   /// The first selected row, -1 when none.
   int SelectedRow() const;
-  /// Holds repaints back while rows stream in one call at a time and releases them every
-  /// ~30 ms, so a job filling the list does not repaint it after every row.
-  void HoldRepaints();
+  /// A row or cell from a job: stored at once, while repaints and new rows reach the screen
+  /// together every ~30 ms, so a job filling the list one call at a time does not lay out and
+  /// repaint it after every call.
+  int AppendStreamedRow(const Text& column0);
+  void SetStreamedCell(int row, int column, const Text& text);
 
  signals:
   /// A double-click anywhere in the rows area, also on empty space.
@@ -62,6 +72,7 @@ class QtListView : public QTableView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
+  void HoldRepaints();
   void ReleaseRepaints();
 
   QtRowModel model_;

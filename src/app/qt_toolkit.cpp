@@ -145,18 +145,23 @@ void QtToolkit::DeleteAllRows(Control list) {
 }
 
 int QtToolkit::InsertRow(Control list, const std::optional<Text>& column0) {
+  const bool fromJob = QThread::currentThread() != window_.thread();
   return ValueOnWindow(window_, shared_->closed, -1, [&] {
     QtListView* view = window_.List(list);
     if (view == nullptr) return -1;
-    view->HoldRepaints();
-    return view->rows().AppendRow(column0.value_or(Text()));
+    const Text first = column0.value_or(Text());
+    return fromJob ? view->AppendStreamedRow(first) : view->rows().AppendRow(first);
   });
 }
 
 void QtToolkit::SetCell(Control list, int row, int column, const Text& text) {
+  const bool fromJob = QThread::currentThread() != window_.thread();
   OnWindow(window_, shared_->closed, [&] {
-    if (QtListView* view = window_.List(list)) {
-      view->HoldRepaints();
+    QtListView* view = window_.List(list);
+    if (view == nullptr) return;
+    if (fromJob) {
+      view->SetStreamedCell(row, column, text);
+    } else {
       view->rows().SetCell(row, column, text);
     }
   });

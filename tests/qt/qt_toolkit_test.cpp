@@ -161,8 +161,8 @@ TEST_F(QtToolkitTest, JobThreadsWriteAndReadConcurrently) {
   EXPECT_TRUE(
       QTest::qWaitFor([&] { return window.List(Control::超级列表框2)->updatesEnabled(); }, 2000));
   const QtRowModel& rows = window.List(Control::超级列表框2)->rows();
-  ASSERT_EQ(rows.rowCount(), kJobs * kRows);
-  for (int row = 0; row < rows.rowCount(); ++row) {
+  ASSERT_EQ(rows.Rows(), kJobs * kRows);
+  for (int row = 0; row < rows.Rows(); ++row) {
     ASSERT_EQ(rows.Cell(row, 1), rows.Cell(row, 0) + Gbk(u8"章"));
     ASSERT_EQ(rows.Cell(row, 2), "/c/" + rows.Cell(row, 0));
   }
@@ -233,7 +233,7 @@ TEST_F(QtToolkitTest, AfterTheWindowClosesJobCallsReturnAtOnce) {
     toolkit.MessageBox("never shown", std::nullopt);
   });
   late.join();
-  EXPECT_EQ(window.List(Control::超级列表框1)->rows().rowCount(), 1);
+  EXPECT_EQ(window.List(Control::超级列表框1)->rows().Rows(), 1);
 }
 
 TEST_F(QtToolkitTest, StartJobRunsOnItsOwnThreadAndRunDirectoryIsThisProgram) {
