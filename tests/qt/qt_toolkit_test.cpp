@@ -157,10 +157,14 @@ TEST_F(QtToolkitTest, JobThreadsWriteAndReadConcurrently) {
     }
   });
   EXPECT_EQ(mismatches.load(), 0);
-  // Repaints held back while rows streamed in are let go again.
-  EXPECT_TRUE(
-      QTest::qWaitFor([&] { return window.List(Control::超级列表框2)->updatesEnabled(); }, 2000));
+  // Rows and repaints held back while rows streamed in reach the screen soon after.
   const QtRowModel& rows = window.List(Control::超级列表框2)->rows();
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        return window.List(Control::超级列表框2)->updatesEnabled() &&
+               rows.rowCount() == kJobs * kRows;
+      },
+      2000));
   ASSERT_EQ(rows.Rows(), kJobs * kRows);
   for (int row = 0; row < rows.Rows(); ++row) {
     ASSERT_EQ(rows.Cell(row, 1), rows.Cell(row, 0) + Gbk(u8"章"));
