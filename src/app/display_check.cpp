@@ -51,31 +51,41 @@ bool LocalXServerAnswers(std::string_view display) {
 
 }  // namespace
 
-std::string MissingDisplay(const EnvironmentLookup& environment) {
+std::string MissingDisplay(const EnvironmentLookup& environment, bool waylandPlugin) {
   const std::string_view x11 = Variable(environment, "DISPLAY");
   const std::string_view wayland = Variable(environment, "WAYLAND_DISPLAY");
   std::string_view platform = Variable(environment, "QT_QPA_PLATFORM");
   platform = platform.substr(0, platform.find_first_of(":;"));
+  const std::string prefix = "tevrin: cannot open the window: ";
 
-  const std::string noX11 =
-      "tevrin: cannot open the window: no X display (DISPLAY is not set); run it in a desktop "
-      "session or set QT_QPA_PLATFORM=offscreen";
-  if (platform == "xcb" || (platform.empty() && wayland.empty())) {
+  if (platform.empty() && x11.empty() && wayland.empty()) {
+    return prefix +
+           "no display (neither DISPLAY nor WAYLAND_DISPLAY is set); run it in a desktop "
+           "session or set QT_QPA_PLATFORM=offscreen";
+  }
+  const bool useX11 =
+      platform == "xcb" || (platform.empty() && (wayland.empty() || !waylandPlugin));
+  if (useX11) {
     if (x11.empty()) {
-      return platform.empty() ? "tevrin: cannot open the window: no display (neither DISPLAY nor "
-                                "WAYLAND_DISPLAY is set); run it in a desktop session or set "
-                                "QT_QPA_PLATFORM=offscreen"
-                              : noX11;
+      return prefix + (platform.empty() ? "Qt's Wayland plugin is not installed (Debian package "
+                                          "qt6-wayland) and DISPLAY is not set"
+                                        : "QT_QPA_PLATFORM is xcb but DISPLAY is not set");
     }
     if (!LocalXServerAnswers(x11)) {
-      return "tevrin: cannot open the window: no X server answers on display " + std::string(x11);
+      return prefix + "no X server answers on display " + std::string(x11);
     }
     return std::string();
   }
-  if (platform.starts_with("wayland") && wayland.empty()) {
-    return "tevrin: cannot open the window: QT_QPA_PLATFORM is wayland but WAYLAND_DISPLAY is "
-           "not set";
+  if (platform.empty() || platform.starts_with("wayland")) {
+    if (wayland.empty())
+      return prefix + "QT_QPA_PLATFORM is wayland but WAYLAND_DISPLAY is not set";
+    if (!waylandPlugin) {
+      return prefix +
+             "QT_QPA_PLATFORM is wayland but Qt's Wayland plugin is not installed (Debian "
+             "package qt6-wayland)";
+    }
   }
+  // Any other platform (offscreen, vnc, eglfs, ...) needs no display server.
   return std::string();
 }
 

@@ -12,6 +12,7 @@ namespace tevrin {
 using EnvironmentLookup = std::function<const char*(const char*)>;
 
 /// Empty when a display looks usable; otherwise one line saying why the window cannot open.
-std::string MissingDisplay(const EnvironmentLookup& environment);
+/// `waylandPlugin` tells whether Qt's Wayland platform plugin is installed.
+std::string MissingDisplay(const EnvironmentLookup& environment, bool waylandPlugin);
 
 }  // namespace tevrin

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -17,10 +19,21 @@
 #include "app/reader_state.h"
 #include "web/curl_http_service.h"
 
+namespace {
+
+bool HasWaylandPlugin() {
+  const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                       QStringLiteral("/platforms"));
+  return !platforms.entryList({QStringLiteral("libqwayland*")}, QDir::Files).isEmpty();
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
   using namespace tevrin;
 
-  if (const std::string why = MissingDisplay([](const char* name) { return std::getenv(name); });
+  if (const std::string why =
+          MissingDisplay([](const char* name) { return std::getenv(name); }, HasWaylandPlugin());
       !why.empty()) {
     std::fprintf(stderr, "%s\n", why.c_str());
     return 1;
