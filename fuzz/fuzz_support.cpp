@@ -108,13 +108,13 @@ long long ReferenceFind(std::string_view text, std::string_view what, long long 
   return -1;
 }
 
-long long ReferenceFindLast(std::string_view text, std::string_view what, long long limit,
-                            bool ignoreCase) {
+long long ReferenceFindLast(std::string_view text, std::string_view what,
+                            std::optional<long long> limit, bool ignoreCase) {
   if (what.empty()) return -1;
   std::size_t end = text.size();
-  if (limit != -1) {
-    if (limit <= 1) return -1;
-    end = std::min(end, static_cast<std::size_t>(limit - 1));
+  if (limit) {
+    if (*limit <= 1) return -1;
+    end = std::min(end, static_cast<std::size_t>(*limit - 1));
   }
   // Character starts come from the walk over the whole text; an occurrence counts when it lies
   // wholly before the limit.

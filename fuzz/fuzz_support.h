@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,8 +52,8 @@ bool MatchesAt(std::string_view text, std::size_t at, std::string_view what, boo
 long long ReferenceFind(std::string_view text, std::string_view what, long long start = 1,
                         bool ignoreCase = false);
 /// FindLast as the text rules put it (`limit` -1: the whole text).
-long long ReferenceFindLast(std::string_view text, std::string_view what, long long limit = -1,
-                            bool ignoreCase = false);
+long long ReferenceFindLast(std::string_view text, std::string_view what,
+                            std::optional<long long> limit = std::nullopt, bool ignoreCase = false);
 /// Occurrences found walking from byte 1 and resuming after each one, as replacing does.
 std::size_t CountOccurrences(std::string_view text, std::string_view what, bool ignoreCase);
 

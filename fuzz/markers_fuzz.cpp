@@ -90,12 +90,13 @@ void CheckTextBefore(const Text& text, const Text& marker, long long start, bool
   FUZZ_CHECK(text.starts_with(piece));
 }
 
-void CheckTextAfterLast(const Text& text, const Text& marker, long long limit, bool ignoreCase) {
+void CheckTextAfterLast(const Text& text, const Text& marker, std::optional<long long> limit,
+                        bool ignoreCase) {
   const Text piece = TextAfterLast(text, marker, limit, ignoreCase);
   const long long found = ReferenceFindLast(text, marker, limit, ignoreCase);
   FUZZ_CHECK(piece == (found == -1 ? Text() : text.substr(found - 1 + marker.size())));
   FUZZ_CHECK(text.ends_with(piece));
-  if (limit == -1 && found != -1) {
+  if (!limit && found != -1) {
     FUZZ_CHECK(MatchesAt(text, text.size() - piece.size() - marker.size(), marker, ignoreCase));
   }
 }
@@ -113,12 +114,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Positions around the start of the text, and one past its end.
   const long long position = input.options >> 1;
   const long long start = position == 127 ? static_cast<long long>(text.size()) + 1 : position - 2;
-  const long long limit = position == 0 ? -1 : position - 1;
+  const std::optional<long long> limit =
+      position == 0 ? std::nullopt : std::optional<long long>(position - 3);
 
   CheckTextBetween(text, startMarker, endMarker, start, ignoreCase);
   CheckTextBefore(text, startMarker, start, ignoreCase);
   CheckTextAfterLast(text, endMarker, limit, ignoreCase);
   if (start != 1) CheckTextBetween(text, startMarker, endMarker, 1, ignoreCase);
-  if (limit != -1) CheckTextAfterLast(text, endMarker, -1, ignoreCase);
+  if (limit) CheckTextAfterLast(text, endMarker, std::nullopt, ignoreCase);
   return 0;
 }

@@ -34,7 +34,8 @@ void CheckFind(const Text& text, const Text& what, long long start, bool ignoreC
   }
 }
 
-void CheckFindLast(const Text& text, const Text& what, long long limit, bool ignoreCase) {
+void CheckFindLast(const Text& text, const Text& what, std::optional<long long> limit,
+                   bool ignoreCase) {
   const long long found = FindLast(text, what, limit, ignoreCase);
   FUZZ_CHECK(found == ReferenceFindLast(text, what, limit, ignoreCase));
   if (found != -1) {
@@ -78,12 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool ignoreCase = input.Option(0);
   const long long position = input.options >> 1;
   const long long start = position == 127 ? static_cast<long long>(text.size()) : position - 2;
-  const long long limit = position == 0 ? -1 : position - 1;
+  // Limits from -1 up; position 0 stands for an omitted limit.
+  const std::optional<long long> limit =
+      position == 0 ? std::nullopt : std::optional<long long>(position - 3);
 
   CheckFind(text, what, start, ignoreCase);
   CheckFind(text, what, 1, ignoreCase);
   CheckFindLast(text, what, limit, ignoreCase);
-  CheckFindLast(text, what, -1, ignoreCase);
+  CheckFindLast(text, what, std::nullopt, ignoreCase);
   CheckCaseMappings(text, what);
   return 0;
 }

@@ -43,7 +43,7 @@ Text TextBefore(std::string_view text, std::string_view marker, long long start,
   return Left(text, found - 1);
 }
 
-Text TextAfterLast(std::string_view text, std::string_view marker, long long limit,
+Text TextAfterLast(std::string_view text, std::string_view marker, std::optional<long long> limit,
                    bool ignoreCase) {
   const long long found = FindLast(text, marker, limit, ignoreCase);
   if (found < 0) return Text();

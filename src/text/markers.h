@@ -15,7 +15,7 @@ Text TextBefore(std::string_view text, std::string_view marker, long long start 
                 bool ignoreCase = false);
 /// The bytes after the last `marker` lying wholly before `limit` (omitted: the whole text);
 /// empty when missing.
-Text TextAfterLast(std::string_view text, std::string_view marker, long long limit = -1,
-                   bool ignoreCase = false);
+Text TextAfterLast(std::string_view text, std::string_view marker,
+                   std::optional<long long> limit = std::nullopt, bool ignoreCase = false);
 
 }  // namespace tevrin

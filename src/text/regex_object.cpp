@@ -342,15 +342,20 @@ int RegexObject::MatchCount() const {
 }
 
 Text RegexObject::MatchText(int match, int* position) const {
-  return GroupText(match, 0, position);
+  return Capture(match, 0, position);
 }
 
 Text RegexObject::GroupText(int match, int group, int* position) const {
+  // Group numbers count from 1: group 0, the whole match, is MatchText's.
+  if (group < 1) return Text();
+  return Capture(match, group, position);
+}
+
+Text RegexObject::Capture(int match, int group, int* position) const {
   if (!matches_ || match < 1 || group < 0 || match > MatchCount() ||
       static_cast<std::size_t>(group) > matches_->groups) {
     return Text();
   }
-  // Group 0 is the whole match and reaches here only through MatchText.
   const std::uint32_t* offsets = matches_->Match(match);
   const std::uint32_t from = offsets[2 * group];
   const std::uint32_t to = offsets[2 * group + 1];

@@ -51,6 +51,8 @@ class RegexObject {
   struct Engine;
   struct Matches;
 
+  /// Group `group` of match `match`, 0 being the whole match.
+  Text Capture(int match, int group, int* position) const;
   Text Slice(std::size_t begin, std::size_t end) const;
   int PositionOf(const Text& found, std::size_t matchStart) const;
 

@@ -158,11 +158,13 @@ long long Find(std::string_view text, std::string_view what, long long start, bo
 
 // Occurrences are found walking forward from byte 1 over the part before the limit, so the
 // character boundaries are the same ones Find sees from byte 1. An empty `what` is never found.
-long long FindLast(std::string_view text, std::string_view what, long long limit, bool ignoreCase) {
+long long FindLast(std::string_view text, std::string_view what, std::optional<long long> limit,
+                   bool ignoreCase) {
   std::size_t end = text.size();
-  if (limit >= 0) {
-    if (limit <= 1) return -1;
-    if (static_cast<unsigned long long>(limit - 1) < end) end = static_cast<std::size_t>(limit - 1);
+  if (limit) {
+    if (*limit <= 1) return -1;
+    if (static_cast<unsigned long long>(*limit - 1) < end)
+      end = static_cast<std::size_t>(*limit - 1);
   }
   if (what.empty()) return -1;
   const std::string_view region = text.substr(0, end);

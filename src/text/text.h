@@ -7,6 +7,7 @@
 // is found only at a character boundary counted from where the search starts. Every operation is
 // linear in the length of its input.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,8 +37,8 @@ long long Find(std::string_view text, std::string_view what, long long start = 1
 /// 1-based position of the last occurrence of `what` lying wholly before 1-based `limit`
 /// (the whole text when `limit` is omitted or past the end); -1 when there is none. Character
 /// boundaries are counted from byte 1; an empty `what` is never found.
-long long FindLast(std::string_view text, std::string_view what, long long limit = -1,
-                   bool ignoreCase = false);
+long long FindLast(std::string_view text, std::string_view what,
+                   std::optional<long long> limit = std::nullopt, bool ignoreCase = false);
 
 /// Replaces occurrences left to right, never overlapping and never searching inserted text;
 /// `count` below 1 means every occurrence. An empty text or empty `what` is returned unchanged.

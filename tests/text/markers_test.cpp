@@ -89,6 +89,7 @@ TEST(MarkersTest, TextAfterLastTakesTheLastOccurrenceBeforeTheLimit) {
       {"limit cuts the last occurrence", "a: b: c", ": ", 6, false, "b: c"},
       {"occurrence must end before the limit", "a: b: c", ": ", 3, false, ""},
       {"limit 1 leaves nothing", "a: b", ": ", 1, false, ""},
+      {"negative limit leaves nothing", "a: b", ": ", -1, false, ""},
       {"ignore case", "xAy ay", "A", -1, true, "y"},
       {"ascii marker not found in a trail byte", "a@\x81\x40x", "@", -1, false, "\x81\x40x"},
   };

@@ -111,6 +111,9 @@ TEST(RegexObjectTest, NumbersOutOfRangeGiveEmptyTextAndLeavePositionAlone) {
     EXPECT_EQ(text, c.expected);
     EXPECT_EQ(position != 77, c.exists);
   }
+  int position = 77;
+  EXPECT_EQ(regex.GroupText(2, 0, &position), "");  // group numbers count from 1
+  EXPECT_EQ(position, 77);
 }
 
 TEST(RegexObjectTest, OptionsAndTheirDefaults) {

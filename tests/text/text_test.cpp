@@ -121,6 +121,7 @@ TEST(TextTest, FindLastTakesTheLastWhollyBeforeTheLimit) {
       {"occurrence ending right before the limit", "a: b: c", ": ", 7, false, 5},
       {"limit 1 leaves nothing", "abc", "a", 1, false, -1},
       {"limit 0 leaves nothing", "abc", "a", 0, false, -1},
+      {"negative limit leaves nothing", "abc", "a", -5, false, -1},
       {"overlapping occurrences", "aaa", "aa", -1, false, 2},
       {"missing", "abc", "x", -1, false, -1},
       {"empty what", "abc", "", -1, false, -1},
