@@ -207,6 +207,8 @@ void QtToolkit::MessageBox(const Text& text, const std::optional<Text>& title) {
       *done = true;
       shared->boxClosed.notify_all();
     });
+    // The box goes with the window, so nothing of the program stays on screen after it.
+    QObject::connect(&window_, &QtMainWindow::Closed, box, &QWidget::close);
     box->show();
   });
   std::unique_lock lock(shared->boxMutex);

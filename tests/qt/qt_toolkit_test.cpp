@@ -35,6 +35,9 @@ class QtToolkitTest : public ::testing::Test {
     window.Open();
   }
 
+  // Message boxes delete themselves once the event loop comes round again; let it.
+  ~QtToolkitTest() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
   // Runs `job` on a thread of its own while this (the window) thread keeps handling events.
   void RunOnJobThreads(int threads, const std::function<void(int)>& job) {
     std::atomic<int> finished = 0;
@@ -225,6 +228,7 @@ TEST_F(QtToolkitTest, AfterTheWindowClosesJobCallsReturnAtOnce) {
   EXPECT_TRUE(toolkit.IsClosed());
   EXPECT_TRUE(QTest::qWaitFor([&] { return boxReturned.load(); }, 5000))
       << "a job waiting on its message box is released";
+  EXPECT_TRUE(OpenBoxes().empty()) << "its box went with the window";
   waiting.join();
 
   // Nobody runs the window's events from here on, yet no call may wait for them.
