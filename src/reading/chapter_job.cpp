@@ -4,7 +4,7 @@
 
 #include "reading/chapter_cleaning.h"
 #include "reading/chapter_page.h"
-#include "reading/job_support.h"
+#include "app/job_support.h"
 #include "reading/reading_record.h"
 
 namespace tevrin {

@@ -4,7 +4,7 @@
 
 #include "reading/chapter_cleaning.h"
 #include "reading/chapter_page.h"
-#include "reading/job_support.h"
+#include "app/job_support.h"
 #include "text/code_page.h"
 
 namespace tevrin {

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "reading/job_support.h"
+#include "app/job_support.h"
 #include "text/code_page.h"
 #include "text/markers.h"
 #include "text/regex_object.h"
@@ -20,13 +20,8 @@ constexpr Control kChapters = Control::超级列表框2;
 constexpr int kBookNameColumn = 0;
 constexpr int kBookUrlColumn = 5;
 
-/// Runs `write` only while `ticket` is the newest contents job, under the kind's write lock so a
-/// superseded job cannot slip a row in after the newer one has emptied the list.
 bool WriteIfCurrent(Reader& reader, std::uint64_t ticket, const std::function<void()>& write) {
-  std::lock_guard lock(reader.state.WindowWrites(Kind::TableOfContents));
-  if (!reader.state.IsCurrent(Kind::TableOfContents, ticket)) return false;
-  write();
-  return true;
+  return tevrin::WriteIfCurrent(reader, Kind::TableOfContents, ticket, write);
 }
 
 struct ChapterRow {

@@ -2,13 +2,12 @@
 
 #include <array>
 #include <functional>
-#include <mutex>
 #include <optional>
 
+#include "app/job_support.h"
 #include "search/keep_gb2312_hanzi.h"
 #include "text/code_page.h"
 #include "text/regex_object.h"
-#include "web/web_access.h"
 
 namespace tevrin {
 
@@ -33,22 +32,8 @@ const Text& Site2Pattern() {
   return pattern;
 }
 
-/// Runs `write` only while `ticket` is the newest search. Holding the kind's write lock across
-/// the check and the write keeps a superseded job from slipping rows in after the newer job has
-/// emptied the list.
 bool WriteIfCurrent(Reader& reader, std::uint64_t ticket, const std::function<void()>& write) {
-  std::lock_guard lock(reader.state.WindowWrites(Kind::Search));
-  if (!reader.state.IsCurrent(Kind::Search, ticket)) return false;
-  write();
-  return true;
-}
-
-Text Fetch(Reader& reader, const Text& url) {
-  WebAccessArgs args;
-  args.url = url;
-  args.method = 0;
-  args.timeoutSeconds = kRequestTimeoutSeconds;
-  return WebAccess(reader.http, args, [&reader] { reader.toolkit.ProcessEvents(); });
+  return tevrin::WriteIfCurrent(reader, Kind::Search, ticket, write);
 }
 
 /// Writes one row per match, column 0 to 5; false once the search has been superseded.
@@ -85,17 +70,14 @@ bool WriteRows(Reader& reader, std::uint64_t ticket, const RegexObject& regex, i
 /// The failure message, unless a newer search has taken over the window. The write lock is not
 /// held while the box is open: the newer search must not wait for the user.
 void ShowFailure(Reader& reader, std::uint64_t ticket) {
-  static const Text message = Gbk(u8"未获取到对应资源，请检查您的网络配置是否正常！！！");
-  static const Text title = Gbk(u8"Keldan小说-温馨提醒：");
-  if (!reader.state.IsCurrent(Kind::Search, ticket)) return;
-  reader.toolkit.MessageBox(message, title);
+  if (reader.state.IsCurrent(Kind::Search, ticket)) ShowFailureMessage(reader);
 }
 
 /// Fetches and lists the results; stops early once the search has been superseded.
 void ListResults(Reader& reader, int site, std::uint64_t ticket) {
   RegexObject regex;
   if (site == 1) {
-    const Text page = Fetch(reader, reader.state.searchUrl());
+    const Text page = FetchPage(reader, reader.state.searchUrl(), kRequestTimeoutSeconds);
     regex.Execute(Site1Pattern(), page);
     if (regex.MatchCount() == 0) {
       ShowFailure(reader, ticket);
@@ -108,7 +90,8 @@ void ListResults(Reader& reader, int site, std::uint64_t ticket) {
   for (int page = 1; page <= kLastSite2Page; ++page) {
     if (!reader.state.IsCurrent(Kind::Search, ticket)) return;
     // Read anew for every page: the address belongs to ReaderState, not to this job.
-    const Text text = Fetch(reader, reader.state.searchUrl() + pageParameter + ToDecimal(page));
+    const Text text = FetchPage(reader, reader.state.searchUrl() + pageParameter + ToDecimal(page),
+                                kRequestTimeoutSeconds);
     regex.Execute(Site2Pattern(), text);
     if (regex.MatchCount() == 0) {
       if (page == 1) ShowFailure(reader, ticket);

@@ -1,4 +1,4 @@
-#include "reading/job_support.h"
+#include "app/job_support.h"
 
 #include <chrono>
 #include <thread>
@@ -8,10 +8,11 @@
 
 namespace tevrin {
 
-Text FetchPage(Reader& reader, const Text& url) {
+Text FetchPage(Reader& reader, const Text& url, int timeoutSeconds) {
   WebAccessArgs args;
   args.url = url;
   args.method = 0;
+  args.timeoutSeconds = timeoutSeconds;
   return WebAccess(reader.http, args, [&reader] { reader.toolkit.ProcessEvents(); });
 }
 
@@ -29,6 +30,14 @@ std::unique_lock<std::mutex> LockOnWindowThread(Reader& reader, ReaderState::Kin
     lock.try_lock();
   }
   return lock;
+}
+
+bool WriteIfCurrent(Reader& reader, ReaderState::Kind kind, std::uint64_t ticket,
+                    const std::function<void()>& write) {
+  std::lock_guard lock(reader.state.WindowWrites(kind));
+  if (!reader.state.IsCurrent(kind, ticket)) return false;
+  write();
+  return true;
 }
 
 }  // namespace tevrin
