@@ -25,6 +25,11 @@ constexpr std::size_t kCheckpointStep = 16;
 // The interpreter's backtracking memory, in KiB; PCRE2's own default is far beyond what a page
 // deserves.
 constexpr PCRE2_SIZE kHeapLimitKib = 128 * 1024;
+// Compiling to machine code costs an executable mapping, tens of µs, which only pays off over a
+// longer subject; below this many bytes the interpreter finishes sooner.
+constexpr std::size_t kJitSubjectBytes = 4 * 1024;
+// A match that outgrows the JIT's own 32 KiB machine stack is retried on a stack of this size,
+// made only then: mapping it for every run would cost more than most matches take.
 constexpr PCRE2_SIZE kJitStackStart = 32 * 1024;
 constexpr PCRE2_SIZE kJitStackMax = 1024 * 1024;
 
@@ -204,7 +209,7 @@ bool RegexObject::Execute(const Text& pattern, const Text& subject,
                     &error, &errorOffset, compileContext.get());
   if (engine->code == nullptr) return false;
   // Without JIT support the interpreter runs the same pattern, only slower.
-  pcre2_jit_compile(engine->code, PCRE2_JIT_COMPLETE);
+  if (subject.size() >= kJitSubjectBytes) pcre2_jit_compile(engine->code, PCRE2_JIT_COMPLETE);
 
   auto matches = std::make_shared<Matches>();
   std::uint32_t captures = 0;
@@ -217,9 +222,7 @@ bool RegexObject::Execute(const Text& pattern, const Text& subject,
       pcre2_match_context_create(nullptr));
   if (!data || !matchContext) return false;
   pcre2_set_heap_limit(matchContext.get(), kHeapLimitKib);
-  std::unique_ptr<pcre2_jit_stack, JitStackDeleter> jitStack(
-      pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr));
-  if (jitStack) pcre2_jit_stack_assign(matchContext.get(), nullptr, jitStack.get());
+  std::unique_ptr<pcre2_jit_stack, JitStackDeleter> jitStack;
 
   const auto* units = reinterpret_cast<PCRE2_SPTR>(subject_.data());
   const std::size_t length = subject_.size();
@@ -232,6 +235,14 @@ bool RegexObject::Execute(const Text& pattern, const Text& subject,
   while (true) {
     int found = pcre2_match(engine->code, units, length, start, checkOption, data.get(),
                             matchContext.get());
+    if (found == PCRE2_ERROR_JIT_STACKLIMIT && !jitStack) {
+      jitStack.reset(pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr));
+      if (jitStack) {
+        pcre2_jit_stack_assign(matchContext.get(), nullptr, jitStack.get());
+        found = pcre2_match(engine->code, units, length, start, checkOption, data.get(),
+                            matchContext.get());
+      }
+    }
     if (found == PCRE2_ERROR_JIT_STACKLIMIT) {
       found = pcre2_match(engine->code, units, length, start, checkOption | PCRE2_NO_JIT,
                           data.get(), matchContext.get());

@@ -13,5 +13,7 @@ namespace tevrin {
 /// Calls processEvents once when Execute of the charset pattern succeeded. The conversion reads
 /// the whole body; since Text holds no NUL, its result ends before the first NUL it contains.
 Text DecodeResponse(const Bytes& body, RegexObject& regex, const ProcessEventsFn& processEvents);
+/// The same, taking the body's block for the result where no conversion is needed.
+Text DecodeResponse(Bytes&& body, RegexObject& regex, const ProcessEventsFn& processEvents);
 
 }  // namespace tevrin

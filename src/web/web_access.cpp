@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "text/code_page.h"
 #include "text/regex_object.h"
@@ -186,17 +187,22 @@ Text WebAccess(HttpService& http, const WebAccessArgs& args, const ProcessEvents
     ++stagesDone;
 
     // No window events are processed while the body comes in.
+    // Each turn reads straight onto the end of the body: a page is not copied once more per turn
+    // through a buffer of its own.
     Bytes received;
     for (;;) {
       std::size_t available = 0;
       if (!http.QueryDataAvailable(handles.request, available) || available < 1) break;
-      std::string buffer(std::min(available, kLargestReadTurn), '\0');
+      const std::size_t turn = std::min(available, kLargestReadTurn);
+      const std::size_t filled = received.size();
+      received.resize(filled + turn);
       std::size_t read = 0;
-      if (!http.ReadData(handles.request, buffer.data(), buffer.size(), read)) {
+      const bool readOk = http.ReadData(handles.request, received.data() + filled, turn, read);
+      received.resize(filled + (readOk ? std::min(read, turn) : 0));
+      if (!readOk) {
         report(kReadFailed);
         break;
       }
-      received.append(buffer, 0, std::min(read, buffer.size()));
     }
 
     std::size_t blockSize = 0;
@@ -228,7 +234,7 @@ Text WebAccess(HttpService& http, const WebAccessArgs& args, const ProcessEvents
     if (merging && args.cookies) *args.cookies = cookies;
 
     if (args.responseBytes) *args.responseBytes = received;
-    result = DecodeResponse(received, regex, processEvents);
+    result = DecodeResponse(std::move(received), regex, processEvents);
   } while (false);
 
   for (int stage = 0; stage < stagesDone && processEvents; ++stage) processEvents();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string_view>
+
 #include "text/code_page.h"
 
 namespace tevrin {
@@ -56,6 +59,31 @@ TEST(CleanSite2ChapterTest, BlanksGoAndOnlyEntitiesAndBreakTagsMakeSpaceAndLines
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(CleanSite2Chapter(Gbk(c.text)), Gbk(c.expected));
+  }
+}
+
+// The cleanings work in one pass; they must give exactly what removing the blanks and then
+// replacing tag after tag gives, on text mixing the tags (split by blanks, in any case, behind
+// lead bytes that swallow their first byte) with double-byte characters and stray lead bytes.
+TEST(ChapterCleaningTest, OnePassEqualsBlanksThenEachReplacement) {
+  static constexpr std::string_view kPieces[] = {
+      " ", "\xA1\xA1", "\xA1", "\x81",  "\xB0\xA1", "\xA1\xA1\xA1", "<",      ">",
+      "/", "p",        "P",    "<p>",   "</P>",     "< /p>",        "&",      "nbsp;",
+      ";", "&NbSp;",   "br",   "<br/>", "<BR />",   "\x81<",        "\x81<p", "a"};
+  std::mt19937 random(20240611u);
+  std::uniform_int_distribution<std::size_t> piece(0, std::size(kPieces) - 1);
+  std::uniform_int_distribution<int> length(0, 40);
+  for (int round = 0; round < 3000; ++round) {
+    Text text;
+    for (int n = length(random); n > 0; --n) text += kPieces[piece(random)];
+    SCOPED_TRACE(testing::PrintToString(text));
+    const Text blankless = RemoveAllSpaces(text);
+    const Text site1 = ReplaceAllIgnoreCase(
+        ReplaceAllIgnoreCase("     " + blankless, "<p>", "     "), "</p>", "<\x81p>");
+    EXPECT_EQ(CleanSite1Chapter(text, "<\x81p>"), site1);
+    const Text site2 =
+        ReplaceAllIgnoreCase(ReplaceAllIgnoreCase(blankless, "&nbsp;", " "), "<br/>", "\r\n");
+    EXPECT_EQ(CleanSite2Chapter(text), site2);
   }
 }
 

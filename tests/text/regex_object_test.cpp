@@ -499,5 +499,27 @@ TEST(RegexObjectTest, SeveralMebibytesWithManyMatches) {
   }
 }
 
+// Short subjects run in the interpreter, long ones as machine code. A match that outgrows the
+// machine code's first stack, or even the larger one made for it, still comes out whole.
+TEST(RegexObjectTest, DeepMatchesBothSidesOfTheCompilingSize) {
+  struct Case {
+    const char* name;
+    int pairs;
+  };
+  const Case cases[] = {
+      {"interpreted", 1000}, {"compiled, larger stack", 4000}, {"beyond the larger stack", 40000}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Text subject;
+    for (int i = 0; i < c.pairs; ++i) subject += "ab";
+    subject += "c;ab";
+    RegexObject regex;
+    ASSERT_TRUE(regex.Execute("(a|b)*c", subject));
+    ASSERT_EQ(regex.MatchCount(), 1);
+    EXPECT_EQ(regex.MatchText(1).size(), subject.size() - 3);
+    EXPECT_EQ(regex.GroupText(1, 1), "b");
+  }
+}
+
 }  // namespace
 }  // namespace tevrin
