@@ -51,12 +51,13 @@ bool LocalXServerAnswers(std::string_view display) {
 
 }  // namespace
 
-std::string MissingDisplay(const EnvironmentLookup& environment, bool waylandPlugin) {
+std::string MissingDisplay(const EnvironmentLookup& environment, bool waylandPlugin,
+                           std::string_view program) {
   const std::string_view x11 = Variable(environment, "DISPLAY");
   const std::string_view wayland = Variable(environment, "WAYLAND_DISPLAY");
   std::string_view platform = Variable(environment, "QT_QPA_PLATFORM");
   platform = platform.substr(0, platform.find_first_of(":;"));
-  const std::string prefix = "tevrin: cannot open the window: ";
+  const std::string prefix = std::string(program) + ": cannot open the window: ";
 
   if (platform.empty() && x11.empty() && wayland.empty()) {
     return prefix +
