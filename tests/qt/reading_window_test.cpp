@@ -4,7 +4,10 @@
 #include <QComboBox>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -84,7 +87,33 @@ class ReadingWindowTest : public ::testing::Test {
     QInputMethodEvent typed;
     typed.setCommitString(Shown(keyword));
     QApplication::sendEvent(edit, &typed);
-    QTest::mouseClick(window.Widget(Control::按钮_搜索), Qt::LeftButton);
+    EXPECT_EQ(edit->text(), Shown(keyword));
+    auto* button = qobject_cast<QPushButton*>(window.Widget(Control::按钮_搜索));
+    EXPECT_EQ(button->text(), QString::fromUtf8(u8"搜索资源"));
+    QTest::mouseClick(button, Qt::LeftButton);
+  }
+
+  struct Box {
+    QString title;
+    QString text;
+  };
+
+  /// Clicks `button` and answers the modal message box it opens with OK. A box shown on the
+  /// window thread runs its own event loop inside the click, so a timer polls for it from there.
+  std::optional<Box> ClickAndAcceptBox(Control button) {
+    std::optional<Box> seen;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || box->button(QMessageBox::Ok) == nullptr) return;
+      poll.stop();
+      seen = Box{box->windowTitle(), box->text()};
+      box->button(QMessageBox::Ok)->click();
+    });
+    poll.start();
+    QTest::mouseClick(window.Widget(button), Qt::LeftButton);
+    return seen;
   }
 
   QtTestApp app;
@@ -96,7 +125,7 @@ class ReadingWindowTest : public ::testing::Test {
   QtToolkit toolkit;
 };
 
-TEST_F(ReadingWindowTest, SearchContentsChapterNextAndPreviousOnBothSites) {
+TEST_F(ReadingWindowTest, SearchContentsChapterNextPreviousAndFirstChapterOnBothSites) {
   const SampleBook& book = *FindSampleBook(1);
   // The edit box shows every line feed of a site-2 page as a line break of its own, so a lone LF
   // reads back as CR LF.
@@ -151,6 +180,21 @@ TEST_F(ReadingWindowTest, SearchContentsChapterNextAndPreviousOnBothSites) {
     EXPECT_EQ(Title(), SampleChapterTitle(book, 1));
     EXPECT_EQ(toolkit.ReadText(Control::编辑框1), text(site, 1, kLineBreak));
     EXPECT_EQ(window.Page(), 2);
+
+    // The first chapter links back to the book: a message instead of a page, then the contents.
+    const Text prev = state.prevChapterUrl();
+    const Text next = state.nextChapterUrl();
+    const std::optional<Box> box = ClickAndAcceptBox(Control::按钮_上一章);
+    ASSERT_TRUE(box.has_value()) << "no message box on the first chapter";
+    EXPECT_EQ(box->title, QString::fromUtf8(u8"信息："));
+    EXPECT_EQ(box->text, QString::fromUtf8(u8"已达第一章！！！没有更多内容了"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(window.Page(), 1);
+    EXPECT_EQ(Title(), SampleChapterTitle(book, 1));
+    EXPECT_EQ(toolkit.ReadText(Control::编辑框1), text(site, 1, kLineBreak));
+    EXPECT_EQ(state.prevChapterUrl(), prev);
+    EXPECT_EQ(state.nextChapterUrl(), next);
+    EXPECT_FALSE(next.empty());
   }
 }
 
