@@ -1,22 +1,57 @@
-// Renders the window offscreen with a few made-up search results, as the README shows it.
-// scripts/screenshot runs this test with TEVRIN_SCREENSHOT set to the image's path.
+// Renders the window offscreen as the README shows it: with a few made-up search results, and
+// as the demo shows a chapter of the sample sites. scripts/screenshot runs these tests with
+// TEVRIN_SCREENSHOT and TEVRIN_DEMO_SCREENSHOT set to the images' paths.
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QTest>
 #include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <optional>
 
 #include "app/control.h"
+#include "app/event_table.h"
 #include "app/qt_main_window.h"
 #include "app/qt_toolkit.h"
+#include "app/qt_transparent_label.h"
+#include "app/reader.h"
+#include "app/reader_state.h"
 #include "qt_test_app.h"
+#include "reading/reading_record.h"
+#include "samples/catalogue.h"
+#include "samples/sample_sites.h"
 #include "text/code_page.h"
+#include "web/curl_http_service.h"
 
 namespace tevrin {
 namespace {
+
+/// Counts the pixels darker than the background inside `area` of `widget`, as drawn in `image`
+/// of `window`.
+int DarkPixels(const QImage& image, const QWidget& window, const QWidget& widget, QRect area) {
+  area.translate(widget.mapTo(&window, QPoint(0, 0)));
+  area &= image.rect();
+  int dark = 0;
+  for (int x = area.left(); x <= area.right(); ++x) {
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+      if (image.pixelColor(x, y).lightness() < 100) ++dark;
+    }
+  }
+  return dark;
+}
+
+QString ImagePath(const char* variable, const char* fallbackName) {
+  const char* target = std::getenv(variable);
+  return target != nullptr ? QString::fromLocal8Bit(target)
+                           : QDir::temp().filePath(QString::fromLatin1(fallbackName));
+}
 
 TEST(ScreenshotTest, WindowRendersAtItsSizeWithChineseText) {
   QtTestApp app;
@@ -53,20 +88,82 @@ TEST(ScreenshotTest, WindowRendersAtItsSizeWithChineseText) {
   EXPECT_EQ(image.size(), window.size());
   // Something besides the background was painted where the list's first row is.
   QtListView* list = window.List(Control::超级列表框1);
-  const QRect firstRow = list->visualRect(list->model()->index(0, 0))
-                             .translated(list->viewport()->mapTo(&window, QPoint(0, 0)));
-  int dark = 0;
-  for (int x = firstRow.left(); x <= firstRow.right(); ++x) {
-    for (int y = firstRow.top(); y <= firstRow.bottom(); ++y) {
-      if (image.pixelColor(x, y).lightness() < 100) ++dark;
-    }
-  }
-  EXPECT_GT(dark, 20) << "the book name is drawn";
+  EXPECT_GT(
+      DarkPixels(image, window, *list->viewport(), list->visualRect(list->model()->index(0, 0))),
+      20)
+      << "the book name is drawn";
 
-  const char* target = std::getenv("TEVRIN_SCREENSHOT");
-  const QString path = target != nullptr
-                           ? QString::fromLocal8Bit(target)
-                           : QDir::temp().filePath(QStringLiteral("tevrin-window.png"));
+  const QString path = ImagePath("TEVRIN_SCREENSHOT", "tevrin-window.png");
+  EXPECT_TRUE(image.save(path, "PNG")) << path.toStdString();
+}
+
+// The demo's picture: the window on the sample sites after a search, a book's contents and a
+// chapter, all loaded by the reader's own handlers and jobs from the user's clicks.
+TEST(ScreenshotTest, DemoWindowShowsAChapterOfTheSampleSites) {
+  QtTestApp app;
+  SampleSites sites;
+  ASSERT_TRUE(sites.Running());
+  ReaderState state;
+  CurlHttpService http;
+  std::optional<Reader> reader;
+  QtMainWindow window([&reader](Control control, Event event) {
+    if (reader) FireEvent(*reader, control, event);
+  });
+  QtToolkit toolkit(window);
+  reader.emplace(Reader{toolkit, state, http, sites.site1Origin(), sites.site2Origin()});
+  window.Open();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  // Reading a chapter writes the record beside the test program; leave nothing behind.
+  const std::string record = ReadingRecordPath(toolkit.RunDirectory());
+  struct RemoveRecord {
+    const std::string& path;
+    ~RemoveRecord() { std::filesystem::remove(path); }
+  } removeRecord{record};
+
+  const auto idle = [&state](ReaderState::Kind kind) {
+    std::unique_lock lock(state.WindowWrites(kind), std::try_to_lock);
+    return lock.owns_lock();
+  };
+  const auto doubleClickRow = [&window](Control control, int row) {
+    QtListView* view = window.List(control);
+    view->selectRow(row);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
+                       view->visualRect(view->model()->index(row, 0)).center());
+  };
+
+  const SampleBook& book = *FindSampleBook(1);
+  auto* edit = qobject_cast<QLineEdit*>(window.Widget(Control::编辑框_书名));
+  QInputMethodEvent typed;
+  typed.setCommitString(QString::fromStdString(GbkToDisplayUtf8(SampleSearchKeywords().few)));
+  QApplication::sendEvent(edit, &typed);
+  QTest::mouseClick(window.Widget(Control::按钮_搜索), Qt::LeftButton);
+  const QtRowModel& books = window.List(Control::超级列表框1)->rows();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return books.rowCount() == 3 && idle(ReaderState::Kind::Search); }, 20000));
+
+  doubleClickRow(Control::超级列表框1, 0);
+  const QtRowModel& chapters = window.List(Control::超级列表框2)->rows();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return chapters.rowCount() == book.chapterCount && idle(ReaderState::Kind::TableOfContents);
+      },
+      20000));
+
+  doubleClickRow(Control::超级列表框2, 1);
+  auto* title = qobject_cast<QtTransparentLabel*>(window.Widget(Control::透明标签_章节名称));
+  const QString expectedTitle =
+      QString::fromStdString(GbkToDisplayUtf8(SampleChapterTitle(book, 2)));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return title->text() == expectedTitle && idle(ReaderState::Kind::Chapter); }, 20000));
+  ASSERT_EQ(window.Page(), 2);
+
+  const QImage image = window.grab().toImage();
+  EXPECT_EQ(image.size(), window.size());
+  EXPECT_GT(DarkPixels(image, window, *title, title->rect()), 20) << "the title is drawn";
+  QWidget* text = window.Widget(Control::编辑框1);
+  EXPECT_GT(DarkPixels(image, window, *text, text->rect()), 500) << "the chapter is drawn";
+
+  const QString path = ImagePath("TEVRIN_DEMO_SCREENSHOT", "tevrin-demo.png");
   EXPECT_TRUE(image.save(path, "PNG")) << path.toStdString();
 }
 
