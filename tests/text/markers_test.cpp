@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "text/code_page.h"
 
 namespace tevrin {
@@ -78,20 +80,21 @@ TEST(MarkersTest, TextAfterLastTakesTheLastOccurrenceBeforeTheLimit) {
     const char* name;
     Text text;
     Text marker;
-    long long limit;
+    std::optional<long long> limit;  // nullopt: omitted
     bool ignoreCase;
     Text expected;
   };
   const Case cases[] = {
-      {"last of several", "a: b: c", ": ", -1, false, "c"},
-      {"text ends with the marker", "a: b: ", ": ", -1, false, ""},
-      {"missing", "abc", ": ", -1, false, ""},
+      {"last of several", "a: b: c", ": ", std::nullopt, false, "c"},
+      {"text ends with the marker", "a: b: ", ": ", std::nullopt, false, ""},
+      {"missing", "abc", ": ", std::nullopt, false, ""},
       {"limit cuts the last occurrence", "a: b: c", ": ", 6, false, "b: c"},
       {"occurrence must end before the limit", "a: b: c", ": ", 3, false, ""},
       {"limit 1 leaves nothing", "a: b", ": ", 1, false, ""},
       {"negative limit leaves nothing", "a: b", ": ", -1, false, ""},
-      {"ignore case", "xAy ay", "A", -1, true, "y"},
-      {"ascii marker not found in a trail byte", "a@\x81\x40x", "@", -1, false, "\x81\x40x"},
+      {"ignore case", "xAy ay", "A", std::nullopt, true, "y"},
+      {"ascii marker not found in a trail byte", "a@\x81\x40x", "@", std::nullopt, false,
+       "\x81\x40x"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

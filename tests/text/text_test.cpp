@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "text/code_page.h"
@@ -110,25 +111,25 @@ TEST(TextTest, FindLastTakesTheLastWhollyBeforeTheLimit) {
     const char* name;
     Text text;
     Text what;
-    long long limit;
+    std::optional<long long> limit;  // nullopt: omitted
     bool ignoreCase;
     long long expected;
   };
   const Case cases[] = {
-      {"whole text", "a: b: c", ": ", -1, false, 5},
+      {"whole text", "a: b: c", ": ", std::nullopt, false, 5},
       {"limit past end", "a: b: c", ": ", 100, false, 5},
       {"limit cuts the last occurrence", "a: b: c", ": ", 6, false, 2},
       {"occurrence ending right before the limit", "a: b: c", ": ", 7, false, 5},
       {"limit 1 leaves nothing", "abc", "a", 1, false, -1},
       {"limit 0 leaves nothing", "abc", "a", 0, false, -1},
       {"negative limit leaves nothing", "abc", "a", -5, false, -1},
-      {"overlapping occurrences", "aaa", "aa", -1, false, 2},
-      {"missing", "abc", "x", -1, false, -1},
-      {"empty what", "abc", "", -1, false, -1},
-      {"empty text", "", "a", -1, false, -1},
-      {"boundaries counted from byte 1", Cat({"@", kTrailAt}), "@", -1, false, 1},
-      {"double-byte what", Gbk(u8"章一章二"), Gbk(u8"章"), -1, false, 5},
-      {"ignore case", "Set-Cookie: a; set-cookie: b", "SET-COOKIE", -1, true, 16},
+      {"overlapping occurrences", "aaa", "aa", std::nullopt, false, 2},
+      {"missing", "abc", "x", std::nullopt, false, -1},
+      {"empty what", "abc", "", std::nullopt, false, -1},
+      {"empty text", "", "a", std::nullopt, false, -1},
+      {"boundaries counted from byte 1", Cat({"@", kTrailAt}), "@", std::nullopt, false, 1},
+      {"double-byte what", Gbk(u8"章一章二"), Gbk(u8"章"), std::nullopt, false, 5},
+      {"ignore case", "Set-Cookie: a; set-cookie: b", "SET-COOKIE", std::nullopt, true, 16},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
