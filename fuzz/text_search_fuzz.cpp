@@ -42,11 +42,11 @@ void CheckFindLast(const Text& text, const Text& what, std::optional<long long> 
     const std::size_t at = static_cast<std::size_t>(found - 1);
     FUZZ_CHECK(IsBoundary(text, 0, at));
     FUZZ_CHECK(MatchesAt(text, at, what, ignoreCase));
-    FUZZ_CHECK(limit == -1 || static_cast<long long>(at + what.size()) <= limit - 1);
+    FUZZ_CHECK(!limit || static_cast<long long>(at + what.size()) <= *limit - 1);
     // The last one: Find from just after it finds nothing that also ends before the limit.
     const long long next = Find(text, what, found + 1, ignoreCase);
     FUZZ_CHECK(next == -1 || !IsBoundary(text, 0, static_cast<std::size_t>(next - 1)) ||
-               (limit != -1 && static_cast<long long>(next - 1 + what.size()) > limit - 1));
+               (limit && static_cast<long long>(next - 1 + what.size()) > *limit - 1));
   }
 }
 
