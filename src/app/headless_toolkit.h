@@ -100,7 +100,8 @@ class HeadlessToolkit : public Toolkit {
   List chapters_;
   std::vector<Message> messages_;
   MessageHook messageHook_;
-  std::string runDirectory_;
+  // Until a caller names one, the record goes to the working directory, never to the root.
+  std::string runDirectory_ = ".";
 
   mutable std::mutex jobsMutex_;
   std::vector<std::thread> jobs_;
