@@ -83,7 +83,8 @@ Result ValueOnWindow(QtMainWindow& window, const std::atomic<bool>& closed, Resu
 
 }  // namespace
 
-QtToolkit::QtToolkit(QtMainWindow& window) : window_(window), shared_(std::make_shared<Shared>()) {
+QtToolkit::QtToolkit(QtMainWindow& window, std::string runDirectory)
+    : window_(window), shared_(std::make_shared<Shared>()), runDirectory_(std::move(runDirectory)) {
   QObject::connect(&window, &QtMainWindow::Closed, &window, [shared = shared_] {
     std::lock_guard lock(shared->boxMutex);
     shared->closed = true;
@@ -225,7 +226,7 @@ void QtToolkit::StartJob(std::function<void(int)> routine, int argument) {
 }
 
 std::string QtToolkit::RunDirectory() {
-  return ProgramDirectory();
+  return runDirectory_.empty() ? ProgramDirectory() : runDirectory_;
 }
 
 }  // namespace tevrin

@@ -7,6 +7,7 @@
 // result, also a job waiting on its message box.
 
 #include <memory>
+#include <string>
 
 #include "app/qt_main_window.h"
 #include "app/toolkit.h"
@@ -16,7 +17,8 @@ namespace tevrin {
 class QtToolkit : public Toolkit {
  public:
   /// `window` must outlive every call; the toolkit closes itself when the window closes.
-  explicit QtToolkit(QtMainWindow& window);
+  /// `runDirectory` is where the reader keeps its files; empty means the program's directory.
+  explicit QtToolkit(QtMainWindow& window, std::string runDirectory = {});
   ~QtToolkit() override;
 
   void ShowPage(int page) override;
@@ -47,6 +49,7 @@ class QtToolkit : public Toolkit {
  private:
   QtMainWindow& window_;
   std::shared_ptr<Shared> shared_;
+  std::string runDirectory_;
 };
 
 }  // namespace tevrin

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -27,6 +26,7 @@
 #include "samples/catalogue.h"
 #include "samples/sample_pages.h"
 #include "samples/sample_sites.h"
+#include "support/scratch_directory.h"
 #include "text/code_page.h"
 #include "web/curl_http_service.h"
 
@@ -43,14 +43,10 @@ class ReadingWindowTest : public ::testing::Test {
       : window([this](Control control, Event event) {
           if (reader) FireEvent(*reader, control, event);
         }),
-        toolkit(window) {
+        toolkit(window, scratch.path()) {
     reader.emplace(Reader{toolkit, state, http, sites.site1Origin(), sites.site2Origin()});
     window.Open();
   }
-
-  // The real toolkit keeps the record beside the test program.
-  void SetUp() override { std::filesystem::remove(RecordPath()); }
-  void TearDown() override { std::filesystem::remove(RecordPath()); }
 
   std::string RecordPath() { return ReadingRecordPath(toolkit.RunDirectory()); }
 
@@ -122,6 +118,8 @@ class ReadingWindowTest : public ::testing::Test {
   CurlHttpService http;
   std::optional<Reader> reader;
   QtMainWindow window;
+  // The record goes to a directory of this test's own: other window tests run beside it.
+  ScratchDirectory scratch;
   QtToolkit toolkit;
 };
 

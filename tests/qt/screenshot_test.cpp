@@ -12,7 +12,6 @@
 #include <QPixmap>
 #include <QTest>
 #include <cstdlib>
-#include <filesystem>
 #include <mutex>
 #include <optional>
 
@@ -24,9 +23,9 @@
 #include "app/reader.h"
 #include "app/reader_state.h"
 #include "qt_test_app.h"
-#include "reading/reading_record.h"
 #include "samples/catalogue.h"
 #include "samples/sample_sites.h"
+#include "support/scratch_directory.h"
 #include "text/code_page.h"
 #include "web/curl_http_service.h"
 
@@ -109,16 +108,12 @@ TEST(ScreenshotTest, DemoWindowShowsAChapterOfTheSampleSites) {
   QtMainWindow window([&reader](Control control, Event event) {
     if (reader) FireEvent(*reader, control, event);
   });
-  QtToolkit toolkit(window);
+  // Reading a chapter writes the record: into a directory of this test's own.
+  ScratchDirectory scratch;
+  QtToolkit toolkit(window, scratch.path());
   reader.emplace(Reader{toolkit, state, http, sites.site1Origin(), sites.site2Origin()});
   window.Open();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  // Reading a chapter writes the record beside the test program; leave nothing behind.
-  const std::string record = ReadingRecordPath(toolkit.RunDirectory());
-  struct RemoveRecord {
-    const std::string& path;
-    ~RemoveRecord() { std::filesystem::remove(path); }
-  } removeRecord{record};
 
   const auto idle = [&state](ReaderState::Kind kind) {
     std::unique_lock lock(state.WindowWrites(kind), std::try_to_lock);
