@@ -19,6 +19,7 @@
 #include "samples/catalogue.h"
 #include "samples/sample_sites.h"
 #include "support/raw_responder.h"
+#include "support/scratch_directory.h"
 #include "text/code_page.h"
 
 namespace tevrin {
@@ -76,14 +77,7 @@ class TevrinCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(sites_.Running());
-    std::string pattern = (std::filesystem::temp_directory_path() / "tevrin-cli-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
+    ASSERT_FALSE(dir_.empty());
   }
 
   /// Runs the binary with exactly `args`, its output caught in files.
@@ -133,7 +127,8 @@ class TevrinCliTest : public ::testing::Test {
   }
 
   SampleSites sites_;
-  std::filesystem::path dir_;
+  ScratchDirectory scratch_;
+  std::filesystem::path dir_{scratch_.path()};
 };
 
 Json FailureMessages() {

@@ -25,6 +25,7 @@
 #include "reading/reading_record.h"
 #include "samples/sample_sites.h"
 #include "search/keep_gb2312_hanzi.h"
+#include "support/scratch_directory.h"
 #include "text/code_page.h"
 #include "web/curl_http_service.h"
 
@@ -168,16 +169,12 @@ class HostilePagesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(sites_.Running());
-    char pattern[] = "/tmp/tevrin-hostile-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    directory_ = pattern;
+    ASSERT_FALSE(directory_.empty());
     window_.SetRunDirectory(directory_);
   }
 
-  void TearDown() override {
-    window_.WaitForJobs();
-    std::filesystem::remove_all(directory_);
-  }
+  // Jobs still writing the record must be done before the directory goes.
+  void TearDown() override { window_.WaitForJobs(); }
 
   std::string Origin(int site) const {
     return site == 1 ? sites_.site1Origin() : sites_.site2Origin();
@@ -272,12 +269,13 @@ class HostilePagesTest : public ::testing::Test {
     EXPECT_EQ(messages[0].text, FailureText());
   }
 
+  ScratchDirectory scratch_;
+  const std::string& directory_ = scratch_.path();
   SampleSites sites_;
   CurlHttpService http_;
   ReaderState state_;
   HeadlessToolkit window_;
   Reader reader_{window_, state_, http_, sites_.site1Origin(), sites_.site2Origin()};
-  std::string directory_;
 };
 
 TEST_F(HostilePagesTest, TwentyMebibyteSearchPageWithTheResultsAtItsEnd) {

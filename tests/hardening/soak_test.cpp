@@ -19,6 +19,7 @@
 #include "samples/loopback_https_server.h"
 #include "samples/sample_sites.h"
 #include "support/raw_responder.h"
+#include "support/scratch_directory.h"
 #include "text/code_page.h"
 #include "web/curl_http_service.h"
 #include "web/web_access.h"
@@ -150,14 +151,13 @@ TEST(SoakTest, ThousandRequestsWithFailuresLeaveNothingBehind) {
 TEST(SoakTest, TwoHundredSearchContentsChapterCycles) {
   SampleSites sites;
   ASSERT_TRUE(sites.Running());
-  char pattern[] = "/tmp/tevrin-soak-XXXXXX";
-  ASSERT_NE(::mkdtemp(pattern), nullptr);
-  const std::string directory = pattern;
+  const ScratchDirectory directory;
+  ASSERT_FALSE(directory.path().empty());
 
   CurlHttpService http;
   ReaderState state;
   HeadlessToolkit window;
-  window.SetRunDirectory(directory);
+  window.SetRunDirectory(directory.path());
   Reader reader{window, state, http, sites.site1Origin(), sites.site2Origin()};
 
   const Text& keyword = SampleSearchKeywords().few;
@@ -195,7 +195,6 @@ TEST(SoakTest, TwoHundredSearchContentsChapterCycles) {
 
   EXPECT_EQ(http.OpenHandleCount(), 0u);
   ExpectLevelledOff("cycles", before, after);
-  std::filesystem::remove_all(directory);
 }
 
 }  // namespace

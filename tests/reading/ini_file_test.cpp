@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/scratch_directory.h"
 #include "text/code_page.h"
 
 namespace tevrin {
@@ -70,19 +71,15 @@ TEST(SetProfileStringTest, BracketInsideADoubleByteCharacterIsNoSectionEnd) {
 
 class WriteProfileStringTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/tevrin-ini-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    directory_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
+  void SetUp() override { ASSERT_FALSE(directory_.empty()); }
 
   static std::string Read(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
-  std::filesystem::path directory_;
+  ScratchDirectory scratch_;
+  std::filesystem::path directory_{scratch_.path()};
 };
 
 TEST_F(WriteProfileStringTest, CreatesThenUpdatesTheFileLeavingNoTemporaryBehind) {

@@ -19,6 +19,7 @@
 #include "samples/catalogue.h"
 #include "samples/sample_pages.h"
 #include "samples/sample_sites.h"
+#include "support/scratch_directory.h"
 #include "text/code_page.h"
 #include "web/curl_http_service.h"
 
@@ -52,16 +53,12 @@ class ReadingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(sites_.Running());
-    char pattern[] = "/tmp/tevrin-reading-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    directory_ = pattern;
+    ASSERT_FALSE(directory_.empty());
     toolkit_.SetRunDirectory(directory_);
   }
 
-  void TearDown() override {
-    toolkit_.WaitForJobs();
-    std::filesystem::remove_all(directory_);
-  }
+  // Jobs still writing the record must be done before the directory goes.
+  void TearDown() override { toolkit_.WaitForJobs(); }
 
   std::string Origin(int site) const {
     return site == 1 ? sites_.site1Origin() : sites_.site2Origin();
@@ -98,12 +95,13 @@ class ReadingTest : public ::testing::Test {
   Text Title() const { return toolkit_.Label(Control::透明标签_章节名称); }
   Text ChapterText() const { return toolkit_.Label(Control::编辑框1); }
 
+  ScratchDirectory scratch_;
+  const std::string& directory_ = scratch_.path();
   SampleSites sites_;
   CurlHttpService http_;
   ReaderState state_;
   HeadlessToolkit toolkit_;
   Reader reader_{toolkit_, state_, http_, sites_.site1Origin(), sites_.site2Origin()};
-  std::string directory_;
 };
 
 }  // namespace tevrin

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/scratch_directory.h"
 #include "text/code_page.h"
 
 namespace tevrin {
@@ -15,19 +16,15 @@ namespace {
 
 class ReadingRecordTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/tevrin-record-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    directory_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
+  void SetUp() override { ASSERT_FALSE(directory_.empty()); }
 
   std::string Record() const {
     std::ifstream in(ReadingRecordPath(directory_), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
-  std::string directory_;
+  ScratchDirectory scratch_;
+  const std::string& directory_ = scratch_.path();
 };
 
 TEST_F(ReadingRecordTest, FileNameIsUtf8InTheRunDirectory) {
