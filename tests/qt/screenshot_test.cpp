@@ -4,30 +4,21 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QImage>
-#include <QInputMethodEvent>
-#include <QLineEdit>
 #include <QPixmap>
 #include <QTest>
 #include <cstdlib>
-#include <mutex>
-#include <optional>
+#include <iterator>
+#include <string>
 
 #include "app/control.h"
-#include "app/event_table.h"
 #include "app/qt_main_window.h"
 #include "app/qt_toolkit.h"
-#include "app/qt_transparent_label.h"
-#include "app/reader.h"
-#include "app/reader_state.h"
 #include "qt_test_app.h"
+#include "sample_reader_window.h"
 #include "samples/catalogue.h"
-#include "samples/sample_sites.h"
-#include "support/scratch_directory.h"
 #include "text/code_page.h"
-#include "web/curl_http_service.h"
 
 namespace tevrin {
 namespace {
@@ -99,58 +90,34 @@ TEST(ScreenshotTest, WindowRendersAtItsSizeWithChineseText) {
 // The demo's picture: the window on the sample sites after a search, a book's contents and a
 // chapter, all loaded by the reader's own handlers and jobs from the user's clicks.
 TEST(ScreenshotTest, DemoWindowShowsAChapterOfTheSampleSites) {
-  QtTestApp app;
-  SampleSites sites;
-  ASSERT_TRUE(sites.Running());
-  ReaderState state;
-  CurlHttpService http;
-  std::optional<Reader> reader;
-  QtMainWindow window([&reader](Control control, Event event) {
-    if (reader) FireEvent(*reader, control, event);
-  });
-  // Reading a chapter writes the record: into a directory of this test's own.
-  ScratchDirectory scratch;
-  QtToolkit toolkit(window, scratch.path());
-  reader.emplace(Reader{toolkit, state, http, sites.site1Origin(), sites.site2Origin()});
-  window.Open();
+  SampleReaderWindow demo;
+  ASSERT_TRUE(demo.sites.Running());
+  QtMainWindow& window = demo.window;
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
-  const auto idle = [&state](ReaderState::Kind kind) {
-    std::unique_lock lock(state.WindowWrites(kind), std::try_to_lock);
-    return lock.owns_lock();
-  };
-  const auto doubleClickRow = [&window](Control control, int row) {
-    QtListView* view = window.List(control);
-    view->selectRow(row);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
-                       view->visualRect(view->model()->index(row, 0)).center());
-  };
-
   const SampleBook& book = *FindSampleBook(1);
-  auto* edit = qobject_cast<QLineEdit*>(window.Widget(Control::编辑框_书名));
-  QInputMethodEvent typed;
-  typed.setCommitString(QString::fromStdString(GbkToDisplayUtf8(SampleSearchKeywords().few)));
-  QApplication::sendEvent(edit, &typed);
-  QTest::mouseClick(window.Widget(Control::按钮_搜索), Qt::LeftButton);
+  demo.Search(0, SampleSearchKeywords().few);
   const QtRowModel& books = window.List(Control::超级列表框1)->rows();
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return books.rowCount() == 3 && idle(ReaderState::Kind::Search); }, 20000));
+      [&] { return books.rowCount() == 3 && demo.Idle(ReaderState::Kind::Search); }, 20000));
 
-  doubleClickRow(Control::超级列表框1, 0);
+  demo.DoubleClickRow(Control::超级列表框1, 0);
   const QtRowModel& chapters = window.List(Control::超级列表框2)->rows();
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
-        return chapters.rowCount() == book.chapterCount && idle(ReaderState::Kind::TableOfContents);
+        return chapters.rowCount() == book.chapterCount &&
+               demo.Idle(ReaderState::Kind::TableOfContents);
       },
       20000));
 
-  doubleClickRow(Control::超级列表框2, 1);
-  auto* title = qobject_cast<QtTransparentLabel*>(window.Widget(Control::透明标签_章节名称));
-  const QString expectedTitle =
-      QString::fromStdString(GbkToDisplayUtf8(SampleChapterTitle(book, 2)));
+  demo.DoubleClickRow(Control::超级列表框2, 1);
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return title->text() == expectedTitle && idle(ReaderState::Kind::Chapter); }, 20000));
+      [&] {
+        return demo.Title() == SampleChapterTitle(book, 2) && demo.Idle(ReaderState::Kind::Chapter);
+      },
+      20000));
   ASSERT_EQ(window.Page(), 2);
+  QWidget* title = window.Widget(Control::透明标签_章节名称);
 
   const QImage image = window.grab().toImage();
   EXPECT_EQ(image.size(), window.size());
