@@ -20,11 +20,7 @@ char FoldAscii(char c) {
 }
 
 bool EndsWithIgnoringCase(const Text& text, std::string_view what) {
-  const std::string_view tail = std::string_view(text).substr(text.size() - what.size());
-  for (std::size_t i = 0; i < what.size(); ++i) {
-    if (FoldAscii(tail[i]) != FoldAscii(what[i])) return false;
-  }
-  return true;
+  return EqualsIgnoreCase(std::string_view(text).substr(text.size() - what.size()), what);
 }
 
 // The same result as prefixing `prefix` to the text without its blanks and then replacing every
