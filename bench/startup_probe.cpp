@@ -7,35 +7,17 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QLibraryInfo>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "app/display_check.h"
 #include "app/program_directory.h"
+#include "app/qt_start.h"
 #include "bench_window.h"
-
-namespace {
-
-// As the reader looks for it before its display check.
-bool HasWaylandPlugin() {
-  const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
-                       QStringLiteral("/platforms"));
-  return !platforms.entryList({QStringLiteral("libqwayland*")}, QDir::Files).isEmpty();
-}
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
   using namespace tevrin;
-  if (const std::string why =
-          MissingDisplay([](const char* name) { return std::getenv(name); }, HasWaylandPlugin());
-      !why.empty()) {
-    std::fprintf(stderr, "%s\n", why.c_str());
-    return 1;
-  }
+  if (!DisplayUsable("startup_probe")) return 1;
   QApplication application(argc, argv);
   if (const std::string directory = ProgramDirectory(); !directory.empty()) {
     if (::chdir(directory.c_str()) != 0) return 1;
